@@ -1,0 +1,3 @@
+#include "common/debug.hpp"
+
+bool DEBUG = false;

@@ -1,0 +1,144 @@
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/output.hpp"
+#include "evaluation/evaluation.hpp"
+
+namespace {
+
+bool isDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+// A comma is the Finnish decimal point; inside a number it counts as one.
+bool isDecimalPoint(char byte) { return byte == '.' || byte == ','; }
+
+bool isOperator(char byte) { return std::string_view("+-*/^").find(byte) != std::string_view::npos; }
+
+// A minus is a sign only where an operand is expected: at the very start or
+// right after ( ^ * /. After + or - it is one more operator.
+bool startsOperand(std::string_view text, std::size_t i) {
+    char byte = text[i];
+    if (isDigit(byte)) {
+        return true;
+    }
+    if (isDecimalPoint(byte)) {
+        return i + 1 < text.size() && isDigit(text[i + 1]);
+    }
+    if (byte != '-') {
+        return false;
+    }
+    return i == 0 || std::string_view("(^*/").find(text[i - 1]) != std::string_view::npos;
+}
+
+// from_chars reads the longest leading decimal number ("1.2.3" is 1.2, "5."
+// is 5) and never depends on the locale. A number it cannot read, or one that
+// single precision cannot hold, is reported and counts as 0.
+float readNumber(std::string_view numberText) {
+    std::string withPoints;
+    std::string_view digits = numberText;
+    if (numberText.find(',') != std::string_view::npos) {
+        withPoints = numberText;
+        std::replace(withPoints.begin(), withPoints.end(), ',', '.');
+        digits = withPoints;
+    }
+    float value = 0;
+    auto error = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
+    if (error == std::errc::invalid_argument) {
+        println("\n❌ VIRHE: Virheellinen luku: '{}'", numberText);
+        return 0;
+    }
+    if (error == std::errc::result_out_of_range) {
+        println("\n❌ VIRHE: Luku on lukualueen ulkopuolella: '{}'", numberText);
+        return 0;
+    }
+    return value;
+}
+
+// Reads the operand that starts at i into numbers and returns the position of
+// the byte that ended it.
+std::size_t scanOperand(std::string_view text, std::size_t i, std::vector<float>& numbers) {
+    std::size_t start = i;
+    if (text[i] == '-') {
+        ++i;
+    }
+    while (i < text.size() && (isDigit(text[i]) || isDecimalPoint(text[i]))) {
+        ++i;
+    }
+    numbers.push_back(readNumber(text.substr(start, i - start)));
+    return i;
+}
+
+// Spaces, letters, parentheses and every other byte that neither starts an
+// operand nor is an operator are passed over.
+void scan(std::string_view text, std::vector<float>& numbers, std::vector<char>& operators) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (startsOperand(text, i)) {
+            i = scanOperand(text, i, numbers);
+            continue;
+        }
+        if (isOperator(text[i])) {
+            operators.push_back(text[i]);
+        }
+        ++i;
+    }
+}
+
+// Operator p joins numbers[p] and numbers[p + 1]; each reduction leaves its
+// result at p and closes the gap, so the next operator moves into p.
+void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, std::string_view phaseOperators) {
+    std::size_t p = 0;
+    while (p < operators.size()) {
+        if (phaseOperators.find(operators[p]) == std::string_view::npos) {
+            ++p;
+            continue;
+        }
+        numbers[p] = calculateAnswer(numbers[p], numbers[p + 1], operators[p]);
+        numbers.erase(numbers.begin() + static_cast<std::ptrdiff_t>(p) + 1);
+        operators.erase(operators.begin() + static_cast<std::ptrdiff_t>(p));
+    }
+}
+
+}  // namespace
+
+float evaluateSimple(std::string_view text) {
+    std::vector<float> numbers;
+    std::vector<char> operators;
+    scan(text, numbers, operators);
+    if (numbers.empty()) {
+        println("\n❌ VIRHE: Ei numeroita lausekkeessa!");
+        return 0;
+    }
+    if (numbers.size() == 1) {
+        return numbers[0];
+    }
+    if (operators.size() >= numbers.size()) {
+        println("\n❌ VIRHE: Operaattorilta puuttuu luku!");
+        return 0;
+    }
+    for (std::string_view phaseOperators : {"^", "*/", "+-"}) {
+        reducePhase(numbers, operators, phaseOperators);
+    }
+    return numbers[0];
+}
+
+float calculateAnswer(float left, float right, char op) {
+    float result = 0;
+    switch (op) {
+        case '+': result = left + right; break;
+        case '-': result = left - right; break;
+        case '*': result = left * right; break;
+        case '/':
+            if (right == 0) {
+                println("\n❌  VIRHE: Nollalla jakaminen ei ole sallittu! ({} / {})", left, right);
+                return 0;
+            }
+            result = left / right;
+            break;
+        case '^': result = std::pow(left, right); break;
+        default: println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op); return 0;
+    }
+    return result;
+}

@@ -1,5 +1,6 @@
 #include "common/output.hpp"
 
+#include <charconv>
 #include <cstdio>
 
 namespace output {
@@ -8,6 +9,14 @@ void appendValue(std::string& out, float value) {
     char text[64];
     auto end = std::to_chars(text, text + sizeof text, value).ptr;
     out.append(text, end);
+}
+
+void appendValue(std::string& out, int value) { appendValue(out, static_cast<long long>(value)); }
+
+void appendValue(std::string& out, long long value) {
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
 }
 
 void appendValue(std::string& out, char value) { out += value; }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <charconv>
-#include <concepts>
 #include <string>
 #include <string_view>
 
@@ -16,13 +14,8 @@ void appendValue(std::string& out, float value);
 void appendValue(std::string& out, char value);
 void appendValue(std::string& out, std::string_view value);
 
-template <std::integral Integer>
-requires(!std::same_as<Integer, char> && !std::same_as<Integer, bool>) void appendValue(std::string& out,
-                                                                                        Integer value) {
-    char digits[24];
-    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
+void appendValue(std::string& out, int value);
+void appendValue(std::string& out, long long value);
 
 // Copies format up to its first placeholder into out and returns what follows
 // the placeholder (or nothing, when there is none).

@@ -87,10 +87,7 @@ TEST(EvaluateSimple, PassesOverOtherBytes) {
         {"2a3+4", {5, ""}},
         {"x=2+2", {4, ""}},
         {"2\t+\n3", {5, ""}},
-        {"\xc3\xa4"
-         "2+\xff"
-         "3",
-         {5, ""}},
+        {"\303\2442+\3773", {5, ""}},  // bytes of "ä", then "2+", 0xff, "3"
         {"", {0, noOperand}},
         {"   ", {0, noOperand}},
         {"abc+-*", {0, noOperand}},

@@ -6,6 +6,7 @@
 
 #include "common/output.hpp"
 #include "evaluation/evaluation.hpp"
+#include "evaluation/trace.hpp"
 
 namespace {
 
@@ -95,6 +96,7 @@ void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, std:
             ++p;
             continue;
         }
+        traceStep(p, numbers[p], operators[p], numbers[p + 1]);
         numbers[p] = calculateAnswer(numbers[p], numbers[p + 1], operators[p]);
         numbers.erase(numbers.begin() + static_cast<std::ptrdiff_t>(p) + 1);
         operators.erase(operators.begin() + static_cast<std::ptrdiff_t>(p));
@@ -112,15 +114,20 @@ float evaluateSimple(std::string_view text) {
         return 0;
     }
     if (numbers.size() == 1) {
+        traceSingleOperand(numbers[0]);
         return numbers[0];
     }
+    traceScanned(numbers, operators);
     if (operators.size() >= numbers.size()) {
         println("\n❌ VIRHE: Operaattorilta puuttuu luku!");
         return 0;
     }
-    for (std::string_view phaseOperators : {"^", "*/", "+-"}) {
-        reducePhase(numbers, operators, phaseOperators);
+    const std::string_view phaseOperators[] = {"^", "*/", "+-"};
+    for (int phase = 1; phase <= 3; ++phase) {
+        tracePhase(phase);
+        reducePhase(numbers, operators, phaseOperators[phase - 1]);
     }
+    traceSimpleResult(numbers[0]);
     return numbers[0];
 }
 
@@ -140,5 +147,6 @@ float calculateAnswer(float left, float right, char op) {
         case '^': result = std::pow(left, right); break;
         default: println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op); return 0;
     }
+    traceOperation(left, right, op, result);
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "common/output.hpp"
 #include "evaluation/evaluation.hpp"
+#include "evaluation/trace.hpp"
 
 namespace {
 
@@ -41,15 +42,24 @@ std::string groupValueText(float value) {
 // into the text in place of the group.
 float evaluateExpression(std::string_view text) {
     std::string work(text);
+    traceResolverStart(text);
+    long long pass = 0;
     for (auto open = work.rfind('('); open != std::string::npos; open = work.rfind('(')) {
+        tracePass(++pass);
         auto close = work.find(')', open);
+        tracePositions(open, close);
         if (close == std::string::npos) {
             println("\n❌ VIRHE: Sulkeet eivät täsmää! Avaussulkua {} kohdalla ei löydy vastaavaa sulkea.",
                     static_cast<long long>(open));
             return 0;
         }
-        float value = evaluateSimple(std::string_view(work).substr(open + 1, close - open - 1));
+        auto contents = std::string_view(work).substr(open + 1, close - open - 1);
+        traceGroupContents(contents);
+        float value = evaluateSimple(contents);
+        traceGroupValue(value);
         work = work.substr(0, open) + groupValueText(value) + work.substr(close + 1);
+        traceRewrite(work);
     }
+    traceFinalText(work);
     return evaluateSimple(work);
 }

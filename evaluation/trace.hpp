@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+// The lines that --debug adds to an evaluation. Each function prints only in
+// trace mode, so the evaluator calls them unconditionally at its trace points.
+
+// Parenthesis resolver.
+void traceResolverStart(std::string_view text);
+void tracePass(long long pass);
+void tracePositions(std::size_t open, std::size_t close);  // npos shows as -1
+void traceGroupContents(std::string_view contents);
+void traceGroupValue(float value);
+void traceRewrite(std::string_view work);
+void traceFinalText(std::string_view work);
+
+// Flat evaluator.
+void traceSingleOperand(float value);
+void traceScanned(std::span<const float> numbers, std::span<const char> operators);
+void tracePhase(int phase);
+void traceStep(std::size_t position, float left, char op, float right);
+void traceSimpleResult(float value);
+
+// One binary operation, after its result is known.
+void traceOperation(float left, float right, char op, float result);

@@ -87,27 +87,39 @@ void scan(std::string_view text, std::vector<float>& numbers, std::vector<char>&
     }
 }
 
-// Operator p joins numbers[p] and numbers[p + 1]; each reduction leaves its
-// result at p and closes the gap, so the next operator moves into p.
+// Operator p joins numbers[p] and numbers[p + 1]. A phase walks the operators
+// once from the left: a reduction leaves its result in place of its left
+// operand and an operator of another phase is kept, packed after the ones kept
+// before it, so the lists end up exactly as if each reduction had erased its
+// operator and right operand, without moving the rest of the lists each time.
+// The trace position is the operator's place in that shrinking list: kept.
 void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, std::string_view phaseOperators) {
-    std::size_t p = 0;
-    while (p < operators.size()) {
-        if (phaseOperators.find(operators[p]) == std::string_view::npos) {
-            ++p;
+    std::size_t kept = 0;
+    for (std::size_t p = 0; p < operators.size(); ++p) {
+        char op = operators[p];
+        float right = numbers[p + 1];
+        if (phaseOperators.find(op) == std::string_view::npos) {
+            operators[kept] = op;
+            numbers[++kept] = right;
             continue;
         }
-        traceStep(p, numbers[p], operators[p], numbers[p + 1]);
-        numbers[p] = calculateAnswer(numbers[p], numbers[p + 1], operators[p]);
-        numbers.erase(numbers.begin() + static_cast<std::ptrdiff_t>(p) + 1);
-        operators.erase(operators.begin() + static_cast<std::ptrdiff_t>(p));
+        traceStep(kept, numbers[kept], op, right);
+        numbers[kept] = calculateAnswer(numbers[kept], right, op);
     }
+    operators.resize(kept);
+    numbers.resize(kept + 1);
 }
 
 }  // namespace
 
 float evaluateSimple(std::string_view text) {
+    // Reserved for the most operands and operators the text can hold, so that
+    // the lists never reallocate: growing by copying would double the memory
+    // that a long expression needs at its peak.
     std::vector<float> numbers;
     std::vector<char> operators;
+    numbers.reserve(text.size() / 2 + 1);
+    operators.reserve(text.size());
     scan(text, numbers, operators);
     if (numbers.empty()) {
         println("\n❌ VIRHE: Ei numeroita lausekkeessa!");

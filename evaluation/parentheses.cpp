@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -35,31 +36,73 @@ std::string groupValueText(float value) {
     return "0";
 }
 
+// The working text lives in one buffer as work[0, prefixEnd) followed by
+// work[suffixStart, end), with unused bytes between. A pass never changes the
+// text before its (, and the text after its ) holds no ( at all, so each pass
+// moves what lies after its ( to the rewritten side once, writes the group's
+// value right-aligned over the group, and leaves the prefix untouched. Every
+// byte is then moved and scanned a bounded number of times, however many
+// groups there are.
+
+std::size_t lastOpen(const std::string& work, std::size_t prefixEnd) {
+    return std::string_view(work).substr(0, prefixEnd).rfind('(');
+}
+
+// Moves work[open, prefixEnd) to just before suffixStart; returns the new
+// suffixStart, where the ( now stands.
+std::size_t moveToSuffix(std::string& work, std::size_t open, std::size_t prefixEnd,
+                         std::size_t suffixStart) {
+    std::copy_backward(work.begin() + static_cast<std::ptrdiff_t>(open),
+                       work.begin() + static_cast<std::ptrdiff_t>(prefixEnd),
+                       work.begin() + static_cast<std::ptrdiff_t>(suffixStart));
+    return suffixStart - (prefixEnd - open);
+}
+
+// Writes value so that it ends where the group ended; returns its start. When
+// the gap before it is too small, the gap grows by at least the length of the
+// rewritten side, so that growing stays rare.
+std::size_t writeValue(std::string& work, std::size_t prefixEnd, std::size_t groupEnd,
+                       std::string_view value) {
+    if (groupEnd - prefixEnd < value.size()) {
+        std::size_t growth = value.size() + (work.size() - prefixEnd);
+        work.insert(prefixEnd, growth, ' ');
+        groupEnd += growth;
+    }
+    std::size_t start = groupEnd - value.size();
+    std::copy(value.begin(), value.end(), work.begin() + static_cast<std::ptrdiff_t>(start));
+    return start;
+}
+
 }  // namespace
 
 // The last ( and the first ) after it always enclose a group without
-// parentheses, so each pass evaluates one innermost group and splices its value
+// parentheses, so each pass evaluates one innermost group and writes its value
 // into the text in place of the group.
 float evaluateExpression(std::string_view text) {
     std::string work(text);
+    std::size_t prefixEnd = work.size();
+    std::size_t suffixStart = work.size();
     traceResolverStart(text);
     long long pass = 0;
-    for (auto open = work.rfind('('); open != std::string::npos; open = work.rfind('(')) {
+    for (auto open = lastOpen(work, prefixEnd); open != std::string::npos; open = lastOpen(work, prefixEnd)) {
         tracePass(++pass);
-        auto close = work.find(')', open);
-        tracePositions(open, close);
+        suffixStart = moveToSuffix(work, open, prefixEnd, suffixStart);
+        prefixEnd = open;
+        auto close = work.find(')', suffixStart);
+        tracePositions(open, close == std::string::npos ? close : open + (close - suffixStart));
         if (close == std::string::npos) {
             println("\n❌ VIRHE: Sulkeet eivät täsmää! Avaussulkua {} kohdalla ei löydy vastaavaa sulkea.",
                     static_cast<long long>(open));
             return 0;
         }
-        auto contents = std::string_view(work).substr(open + 1, close - open - 1);
+        auto contents = std::string_view(work).substr(suffixStart + 1, close - suffixStart - 1);
         traceGroupContents(contents);
         float value = evaluateSimple(contents);
         traceGroupValue(value);
-        work = work.substr(0, open) + groupValueText(value) + work.substr(close + 1);
-        traceRewrite(work);
+        suffixStart = writeValue(work, prefixEnd, close + 1, groupValueText(value));
+        traceRewrite(std::string_view(work).substr(0, prefixEnd), std::string_view(work).substr(suffixStart));
     }
+    work.erase(prefixEnd, suffixStart - prefixEnd);
     traceFinalText(work);
     return evaluateSimple(work);
 }

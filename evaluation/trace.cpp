@@ -37,8 +37,8 @@ void traceGroupValue(float value) {
     if (DEBUG) println("   Tulos:    {}", value);
 }
 
-void traceRewrite(std::string_view work) {
-    if (DEBUG) println("   Päivitetty: '{}'", work);
+void traceRewrite(std::string_view before, std::string_view after) {
+    if (DEBUG) println("   Päivitetty: '{}{}'", before, after);
 }
 
 void traceFinalText(std::string_view work) {

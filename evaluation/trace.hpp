@@ -13,7 +13,7 @@ void tracePass(long long pass);
 void tracePositions(std::size_t open, std::size_t close);  // npos shows as -1
 void traceGroupContents(std::string_view contents);
 void traceGroupValue(float value);
-void traceRewrite(std::string_view work);
+void traceRewrite(std::string_view before, std::string_view after);  // the working text in two pieces
 void traceFinalText(std::string_view work);
 
 // Flat evaluator.

@@ -47,6 +47,9 @@ TEST(EvaluateExpression, SplicesGroupValuesIntoTheText) {
     expectRows({
         {"2(3)", {23, ""}},
         {"(2)(3)", {23, ""}},
+        {"(2)(3)(4)", {234, ""}},
+        {"1(2(3)4)5", {12345, ""}},
+        {"(1))+(2)", {3, ""}},
         {"(1)2", {12, ""}},
         {"(2-5)*3", {-9, ""}},
         {"2*(2-5)", {-6, ""}},
@@ -91,6 +94,29 @@ TEST(EvaluateExpression, ReportsUnmatchedOpeningParenthesis) {
         {"(((1)+(2))+(3)+(4)", {0, unmatched(0)}},
         {"(", {0, unmatched(0)}},
         {")(", {0, unmatched(1)}},
+    });
+}
+
+std::string repeated(std::string_view piece, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += piece;
+    return text;
+}
+
+TEST(EvaluateExpression, HandlesLongAndDeepTexts) {
+    const int many = 1000000;
+    expectRows({
+        {repeated("1+", many) + "0", {1e6f, ""}},
+        {repeated("(", many) + "1+1" + repeated(")", many), {2, ""}},
+        {repeated("(", many) + "0-1" + repeated(")", many) + "*3", {-3, ""}},
+        {repeated("(1+2)+", many) + "0", {3e6f, ""}},
+        // Each value is longer than its group, so the text grows pass by pass.
+        {repeated("(2^99)/(2^99)+", 100000) + "0", {1e5f, ""}},
+        {repeated("((2^99)/(2^99)+", 1000) + "0" + repeated(")", 1000), {1000, ""}},
+        {"(1)+(" + repeated("(1)+", 100000) + "1", {0, unmatched(4)}},
+        {repeated("(", many), {0, unmatched(many - 1)}},
+        {repeated(")", many) + "5", {5, ""}},
+        {"0." + std::string(many, '7'), {0.7777778f, ""}},
     });
 }
 

@@ -15,7 +15,7 @@ bool isDigit(char byte) { return byte >= '0' && byte <= '9'; }
 // A comma is the Finnish decimal point; inside a number it counts as one.
 bool isDecimalPoint(char byte) { return byte == '.' || byte == ','; }
 
-bool isOperator(char byte) { return std::string_view("+-*/^").find(byte) != std::string_view::npos; }
+bool isOperator(char byte) { return byte == '+' || byte == '-' || byte == '*' || byte == '/' || byte == '^'; }
 
 // A minus is a sign only where an operand is expected: at the very start or
 // right after ( ^ * /. After + or - it is one more operator.
@@ -30,7 +30,11 @@ bool startsOperand(std::string_view text, std::size_t i) {
     if (byte != '-') {
         return false;
     }
-    return i == 0 || std::string_view("(^*/").find(text[i - 1]) != std::string_view::npos;
+    if (i == 0) {
+        return true;
+    }
+    char before = text[i - 1];
+    return before == '(' || before == '^' || before == '*' || before == '/';
 }
 
 // from_chars reads the longest leading decimal number ("1.2.3" is 1.2, "5."
@@ -87,18 +91,28 @@ void scan(std::string_view text, std::vector<float>& numbers, std::vector<char>&
     }
 }
 
+// Phase 1 is ^, phase 2 * and /, phase 3 + and -.
+bool belongsToPhase(char op, int phase) {
+    switch (op) {
+        case '^': return phase == 1;
+        case '*':
+        case '/': return phase == 2;
+        default: return phase == 3;
+    }
+}
+
 // Operator p joins numbers[p] and numbers[p + 1]. A phase walks the operators
 // once from the left: a reduction leaves its result in place of its left
 // operand and an operator of another phase is kept, packed after the ones kept
 // before it, so the lists end up exactly as if each reduction had erased its
 // operator and right operand, without moving the rest of the lists each time.
 // The trace position is the operator's place in that shrinking list: kept.
-void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, std::string_view phaseOperators) {
+void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, int phase) {
     std::size_t kept = 0;
     for (std::size_t p = 0; p < operators.size(); ++p) {
         char op = operators[p];
         float right = numbers[p + 1];
-        if (phaseOperators.find(op) == std::string_view::npos) {
+        if (!belongsToPhase(op, phase)) {
             operators[kept] = op;
             numbers[++kept] = right;
             continue;
@@ -134,10 +148,9 @@ float evaluateSimple(std::string_view text) {
         println("\n❌ VIRHE: Operaattorilta puuttuu luku!");
         return 0;
     }
-    const std::string_view phaseOperators[] = {"^", "*/", "+-"};
     for (int phase = 1; phase <= 3; ++phase) {
         tracePhase(phase);
-        reducePhase(numbers, operators, phaseOperators[phase - 1]);
+        reducePhase(numbers, operators, phase);
     }
     traceSimpleResult(numbers[0]);
     return numbers[0];

@@ -43,7 +43,7 @@ bool startsOperand(std::string_view text, std::size_t i) {
 float readNumber(std::string_view numberText) {
     std::string withPoints;
     std::string_view digits = numberText;
-    if (numberText.find(',') != std::string_view::npos) {
+    if (std::find(numberText.begin(), numberText.end(), ',') != numberText.end()) {
         withPoints = numberText;
         std::replace(withPoints.begin(), withPoints.end(), ',', '.');
         digits = withPoints;

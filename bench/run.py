@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Builds ostrilume in Release, times it on every benchmark shape and prints two
+Markdown tables: how time and peak memory grow with the input from 1 to 32 MB,
+and ostrilume side by side with the lower bound and with bc on the same input.
+
+Usage: bench/run.py [--sizes 1,2,4,8,16,32] [--repeat 5] [--bc-timeout 120] [--large 100]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+BINARY = ROOT / "build" / "ostrilume"
+LOWER_BOUND = ROOT / "build" / "bench" / "ostrilume_lower_bound"
+SHAPES = ["flat", "mixed", "deep", "siblings", "random"]
+MB = 1_000_000
+
+
+def build():
+    subprocess.run(["cmake", "--workflow", "--preset", "build"], cwd=ROOT, check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+def ensure_packages():
+    """bc to compare with and GNU time for the peak memory of a child alone
+    (a child forked from Python would count Python's own memory as well)."""
+    missing = [package for package, program in (("bc", "bc"), ("time", "/usr/bin/time"))
+               if not shutil.which(program)]
+    if missing and os.geteuid() == 0 and shutil.which("apt-get"):
+        subprocess.run(["apt-get", "update", "-qq"], check=False)
+        subprocess.run(["apt-get", "install", "-y", "-qq", *missing], check=False)
+    if not shutil.which("/usr/bin/time"):
+        raise SystemExit("bench/run.py needs GNU time (Debian package time)")
+    return shutil.which("bc") is not None
+
+
+def measure(program, input_path):
+    """Wall seconds, the child's own peak RSS in MB and its exit status."""
+    with tempfile.NamedTemporaryFile("r") as report, open(input_path, "rb") as stdin:
+        start = time.perf_counter()
+        status = subprocess.run(["/usr/bin/time", "-q", "-f", "%M", "-o", report.name, str(program)],
+                                stdin=stdin, stdout=subprocess.DEVNULL).returncode
+        seconds = time.perf_counter() - start
+        kilobytes = int(report.read().split()[-1])
+    return seconds, kilobytes / 1024, status
+
+
+def best_of(repeat, program, input_path):
+    runs = [measure(program, input_path) for _ in range(repeat)]
+    return min(r[0] for r in runs), max(r[1] for r in runs), runs[0][2]
+
+
+def time_bc(input_path, timeout):
+    """bc's wall seconds as text, or why it gave no result."""
+    with open(input_path, "rb") as stdin:
+        start = time.perf_counter()
+        try:
+            done = subprocess.run(["bc", "-q"], stdin=stdin, capture_output=True, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return f"failed: no result in {timeout} s"
+        seconds = time.perf_counter() - start
+    complaint = done.stderr.decode(errors="replace").strip().splitlines()
+    if done.returncode != 0 or complaint or not done.stdout.strip():
+        return "failed: " + (complaint[0][:50] if complaint else f"exit status {done.returncode}")
+    return f"{seconds:.2f}"
+
+
+def generate(shape, megabytes, path):
+    with open(path, "wb") as out:
+        subprocess.run([sys.executable, str(Path(__file__).parent / "generate.py"), shape,
+                        str(megabytes * MB)], stdout=out, check=True)
+    os.sync()  # so that writing the input back to disk does not overlap the runs
+    return path.stat().st_size / MB
+
+
+def scaling_table(sizes, repeat, work, failures):
+    """The last but one column leaves out what the process takes for any input
+    at all (the libraries, about 3.5 MB), which dominates at small sizes."""
+    tiny = work / "tiny.txt"
+    tiny.write_text("1\n")
+    base = best_of(repeat, BINARY, tiny)[1]
+    print(f"Peak RSS of a run on the one-byte input `1`: {base:.1f} MB.\n")
+    print("| shape | input MB | wall s | MB/s | peak RSS MB | RSS / input | (RSS - one-byte run) / input "
+          "| time / time at half size |")
+    print("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |")
+    for shape in SHAPES:
+        previous = None
+        for size in sizes:
+            path = work / "input.txt"
+            actual = generate(shape, size, path)
+            seconds, rss, status = best_of(repeat, BINARY, path)
+            growth = f"{seconds / previous:.2f}x" if previous else ""
+            previous = seconds
+            print(f"| {shape} | {actual:.1f} | {seconds:.3f} | {actual / seconds:.0f} | {rss:.0f} | "
+                  f"{rss / actual:.1f}x | {(rss - base) / actual:.1f}x | {growth} |", flush=True)
+            if status != 0:
+                failures.append(f"{shape} at {size} MB exited with status {status}")
+
+
+def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
+    print("| shape | input MB | ostrilume s | lower bound s | ostrilume / lower bound | bc s |")
+    print("| --- | ---: | ---: | ---: | ---: | --- |")
+    for shape in SHAPES:
+        size = 20 if shape == "flat" else 10
+        path = work / "input.txt"
+        actual = generate(shape, size, path)
+        seconds, _, status = best_of(repeat, BINARY, path)
+        bound = ratio = ""
+        if shape == "flat":
+            bound_seconds = best_of(repeat, LOWER_BOUND, path)[0]
+            bound, ratio = f"{bound_seconds:.3f}", f"{seconds / bound_seconds:.2f}x"
+        bc = time_bc(path, bc_timeout) if have_bc else "bc not installed"
+        print(f"| {shape} | {actual:.1f} | {seconds:.3f} | {bound} | {ratio} | {bc} |", flush=True)
+        if status != 0:
+            failures.append(f"{shape} at {size} MB exited with status {status}")
+    path = work / "input.txt"
+    actual = generate("flat", large, path)
+    seconds, rss, status = measure(BINARY, path)
+    print(f"\nflat at {actual:.0f} MB: {seconds:.2f} s, peak RSS {rss:.0f} MB, exit status {status}")
+    if status != 0:
+        failures.append(f"flat at {large} MB exited with status {status}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sizes", default="1,2,4,8,16,32", help="MB, comma-separated")
+    parser.add_argument("--repeat", type=int, default=5, help="runs per input; the fastest counts")
+    parser.add_argument("--bc-timeout", type=int, default=120, help="seconds bc may take")
+    parser.add_argument("--large", type=int, default=100, help="MB of the one large flat run")
+    args = parser.parse_args()
+
+    build()
+    have_bc = ensure_packages()
+    failures = []
+    with tempfile.TemporaryDirectory(prefix="ostrilume-bench-") as work:
+        scaling_table([int(s) for s in args.sizes.split(",")], args.repeat, Path(work), failures)
+        print()
+        comparison_table(args.repeat, args.bc_timeout, args.large, Path(work), failures, have_bc)
+    for failure in failures:
+        print("FAILED:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -52,6 +53,10 @@ int exitStatus(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that has gone away is one more output that cannot be written:
+    // the program finishes and says so in its exit status instead of being
+    // killed mid-line.
+    std::signal(SIGPIPE, SIG_IGN);
     // Input is read only through std::cin; untying it from C stdio lets it
     // buffer, which matters for very long expressions.
     std::ios::sync_with_stdio(false);

@@ -7,8 +7,9 @@ namespace output {
 
 void write(std::string_view text) {
     // Once standard output has failed nothing more can reach the reader; main
-    // reports the failure in its exit status.
-    if (std::ferror(stdout) == 0) {
+    // reports the failure in its exit status. An empty text may have no data
+    // pointer at all, which fwrite must not be given.
+    if (!text.empty() && std::ferror(stdout) == 0) {
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
 }

@@ -1,0 +1,13 @@
+// The flat evaluator alone, on texts that may still hold parentheses.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "common/debug.hpp"
+#include "evaluation/evaluation.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    DEBUG = size > 0 && data[0] == '#';  // both modes, chosen by the input itself
+    evaluateSimple(std::string_view(reinterpret_cast<const char*>(data), size));
+    return 0;
+}

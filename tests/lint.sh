@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Checks the sources: format (clang-format finds nothing to change) or tidy
+# (clang-tidy with the checks in .clang-tidy is clean on the program).
+# Usage: lint.sh format|tidy SOURCE_DIR BUILD_DIR
+set -u
+kind=$1 source=$2 build=$3
+cd "$source" || exit 2
+skip() { echo "SKIPPED: $*"; exit 77; }
+sources() { find "$@" \( -name '*.cpp' -o -name '*.hpp' \) | sort; }
+
+case $kind in
+format)
+    command -v clang-format > /dev/null || skip "clang-format is not installed"
+    # shellcheck disable=SC2046
+    clang-format --dry-run --Werror $(sources common evaluation console tests fuzz bench) ;;
+tidy)
+    command -v clang-tidy > /dev/null || skip "clang-tidy is not installed"
+    # shellcheck disable=SC2046
+    clang-tidy -p "$build" --quiet $(find common evaluation console -name '*.cpp' | sort) ;;
+esac

@@ -17,8 +17,9 @@ bool isDecimalPoint(char byte) { return byte == '.' || byte == ','; }
 
 bool isOperator(char byte) { return byte == '+' || byte == '-' || byte == '*' || byte == '/' || byte == '^'; }
 
-// A minus is a sign only where an operand is expected: at the very start or
-// right after ( ^ * /. After + or - it is one more operator.
+// A number starts at a digit, or at a point or comma right before a digit
+// (.5 is 0.5). A minus is a sign only where an operand is expected: at the
+// very start or right after ( ^ * /. After + or - it is one more operator.
 bool startsOperand(std::string_view text, std::size_t i) {
     char byte = text[i];
     if (isDigit(byte)) {

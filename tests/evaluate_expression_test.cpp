@@ -2,99 +2,77 @@
 #include <vector>
 
 #include "evaluation/evaluation.hpp"
+#include "messages.hpp"
 #include "printed.hpp"
 
 namespace {
 
-const std::string noOperand = "\n❌ VIRHE: Ei numeroita lausekkeessa!\n";
-const std::string missingOperand = "\n❌ VIRHE: Operaattorilta puuttuu luku!\n";
-
-std::string unmatched(int position) {
-    return "\n❌ VIRHE: Sulkeet eivät täsmää! Avaussulkua " + std::to_string(position) +
-           " kohdalla ei löydy vastaavaa sulkea.\n";
-}
-
-std::string notFinite(const std::string& value) {
-    return "\n❌ VIRHE: Sulkeiden arvo ei ole äärellinen luku: " + value + "\n";
-}
-
-struct Row {
-    std::string input;
-    Expected expected;
-};
-
-void expectRows(const std::vector<Row>& rows) {
-    for (const auto& row : rows) {
-        expectPrinted(capturePrinted([&] { return evaluateExpression(row.input); }), row.expected, row.input);
-    }
-}
-
 TEST(EvaluateExpression, ResolvesInnermostGroupsFirst) {
-    expectRows({
-        {"(2^4)", {16, ""}},
-        {"3*(2+5)^2", {147, ""}},
-        {"((1+2)*(3+4))", {21, ""}},
-        {"2*(3+(4-1)*2)", {18, ""}},
-        {"1+2)", {3, ""}},
-        {"(1/3)*3", {1, ""}},
-        {"(1/0+5)*2", {10, "\n❌  VIRHE: Nollalla jakaminen ei ole sallittu! (1 / 0)\n"}},
-        {"()", {0, noOperand}},
-        {"(()+1)", {1, noOperand}},
-    });
+    expectRows(evaluateExpression, {
+                                       {"(2^4)", {16, ""}},
+                                       {"3*(2+5)^2", {147, ""}},
+                                       {"((1+2)*(3+4))", {21, ""}},
+                                       {"2*(3+(4-1)*2)", {18, ""}},
+                                       {"1+2)", {3, ""}},
+                                       {"(1/3)*3", {1, ""}},
+                                       {"(1/0+5)*2", {10, divisionByZero("1 / 0")}},
+                                       {"()", {0, noOperand}},
+                                       {"(()+1)", {1, noOperand}},
+                                   });
 }
 
 TEST(EvaluateExpression, SplicesGroupValuesIntoTheText) {
-    expectRows({
-        {"2(3)", {23, ""}},
-        {"(2)(3)", {23, ""}},
-        {"(2)(3)(4)", {234, ""}},
-        {"1(2(3)4)5", {12345, ""}},
-        {"(1))+(2)", {3, ""}},
-        {"(1)2", {12, ""}},
-        {"(2-5)*3", {-9, ""}},
-        {"2*(2-5)", {-6, ""}},
-        {"2^(0-1)", {0.5f, ""}},
-        {"+(2-5)", {3, ""}},
-        {"2+(2-5)", {0, missingOperand}},
-        {"-(2-5)", {-3, "\n❌ VIRHE: Virheellinen luku: '-'\n"}},
-        {"(0*-1)+1", {1, ""}},
-    });
+    expectRows(evaluateExpression, {
+                                       {"2(3)", {23, ""}},
+                                       {"(2)(3)", {23, ""}},
+                                       {"(2)(3)(4)", {234, ""}},
+                                       {"1(2(3)4)5", {12345, ""}},
+                                       {"(1))+(2)", {3, ""}},
+                                       {"(1)2", {12, ""}},
+                                       {"(2-5)*3", {-9, ""}},
+                                       {"2*(2-5)", {-6, ""}},
+                                       {"2^(0-1)", {0.5f, ""}},
+                                       {"+(2-5)", {3, ""}},
+                                       {"2+(2-5)", {0, missingOperand}},
+                                       {"-(2-5)", {-3, invalidNumber("-")}},
+                                       {"(0*-1)+1", {1, ""}},
+                                   });
 }
 
 TEST(EvaluateExpression, WritesBackValuesBeyondPlainDecimalExactly) {
-    expectRows({
-        {"(100000*100000)", {1e10f, ""}},
-        {"(1/100000)", {1e-5f, ""}},
-        {"(2^100)", {1.2676506e30f, ""}},
-        {"(0-2^100)/2", {-6.338253e29f, ""}},
-        {"(340282346638528859811704183484516925440)", {3.4028235e38f, ""}},
-        {"(0.5^149)", {1e-45f, ""}},
-        {"(0-0.5^149)*2", {-3e-45f, ""}},
-        {"(0.00001234567)*100000", {1.234567f, ""}},
-        {"(9999999999)+1", {1e10f, ""}},
-    });
+    expectRows(evaluateExpression, {
+                                       {"(100000*100000)", {1e10f, ""}},
+                                       {"(1/100000)", {1e-5f, ""}},
+                                       {"(2^100)", {1.2676506e30f, ""}},
+                                       {"(0-2^100)/2", {-6.338253e29f, ""}},
+                                       {"(340282346638528859811704183484516925440)", {3.4028235e38f, ""}},
+                                       {"(0.5^149)", {1e-45f, ""}},
+                                       {"(0-0.5^149)*2", {-3e-45f, ""}},
+                                       {"(0.00001234567)*100000", {1.234567f, ""}},
+                                       {"(9999999999)+1", {1e10f, ""}},
+                                   });
 }
 
 TEST(EvaluateExpression, ReportsGroupsWithoutFiniteValue) {
-    expectRows({
-        {"(2^200)", {0, notFinite("inf")}},
-        {"1+(0-2^200)", {1, notFinite("-inf")}},
-        {"(2^200-2^200)+2", {2, notFinite("-nan")}},
-        {"(0/0)", {0, "\n❌  VIRHE: Nollalla jakaminen ei ole sallittu! (0 / 0)\n"}},
-    });
+    expectRows(evaluateExpression, {
+                                       {"(2^200)", {0, notFinite("inf")}},
+                                       {"1+(0-2^200)", {1, notFinite("-inf")}},
+                                       {"(2^200-2^200)+2", {2, notFinite("-nan")}},
+                                       {"(0/0)", {0, divisionByZero("0 / 0")}},
+                                   });
 }
 
 TEST(EvaluateExpression, ReportsUnmatchedOpeningParenthesis) {
-    expectRows({
-        {"(1+2", {0, unmatched(0)}},
-        {"((2)", {0, unmatched(0)}},
-        {"(1)+(2", {0, unmatched(4)}},
-        {"1+(2*(3)+(4", {0, unmatched(9)}},
-        {"(((1)+(2))+(3)+(", {0, unmatched(15)}},
-        {"(((1)+(2))+(3)+(4)", {0, unmatched(0)}},
-        {"(", {0, unmatched(0)}},
-        {")(", {0, unmatched(1)}},
-    });
+    expectRows(evaluateExpression, {
+                                       {"(1+2", {0, unmatched(0)}},
+                                       {"((2)", {0, unmatched(0)}},
+                                       {"(1)+(2", {0, unmatched(4)}},
+                                       {"1+(2*(3)+(4", {0, unmatched(9)}},
+                                       {"(((1)+(2))+(3)+(", {0, unmatched(15)}},
+                                       {"(((1)+(2))+(3)+(4)", {0, unmatched(0)}},
+                                       {"(", {0, unmatched(0)}},
+                                       {")(", {0, unmatched(1)}},
+                                   });
 }
 
 std::string repeated(std::string_view piece, int count) {
@@ -105,19 +83,20 @@ std::string repeated(std::string_view piece, int count) {
 
 TEST(EvaluateExpression, HandlesLongAndDeepTexts) {
     const int many = 1000000;
-    expectRows({
-        {repeated("1+", many) + "0", {1e6f, ""}},
-        {repeated("(", many) + "1+1" + repeated(")", many), {2, ""}},
-        {repeated("(", many) + "0-1" + repeated(")", many) + "*3", {-3, ""}},
-        {repeated("(1+2)+", many) + "0", {3e6f, ""}},
-        // Each value is longer than its group, so the text grows pass by pass.
-        {repeated("(2^99)/(2^99)+", 100000) + "0", {1e5f, ""}},
-        {repeated("((2^99)/(2^99)+", 1000) + "0" + repeated(")", 1000), {1000, ""}},
-        {"(1)+(" + repeated("(1)+", 100000) + "1", {0, unmatched(4)}},
-        {repeated("(", many), {0, unmatched(many - 1)}},
-        {repeated(")", many) + "5", {5, ""}},
-        {"0." + std::string(many, '7'), {0.7777778f, ""}},
-    });
+    expectRows(evaluateExpression,
+               {
+                   {repeated("1+", many) + "0", {1e6f, ""}},
+                   {repeated("(", many) + "1+1" + repeated(")", many), {2, ""}},
+                   {repeated("(", many) + "0-1" + repeated(")", many) + "*3", {-3, ""}},
+                   {repeated("(1+2)+", many) + "0", {3e6f, ""}},
+                   // Each value is longer than its group, so the text grows pass by pass.
+                   {repeated("(2^99)/(2^99)+", 100000) + "0", {1e5f, ""}},
+                   {repeated("((2^99)/(2^99)+", 1000) + "0" + repeated(")", 1000), {1000, ""}},
+                   {"(1)+(" + repeated("(1)+", 100000) + "1", {0, unmatched(4)}},
+                   {repeated("(", many), {0, unmatched(many - 1)}},
+                   {repeated(")", many) + "5", {5, ""}},
+                   {"0." + std::string(many, '7'), {0.7777778f, ""}},
+               });
 }
 
 }  // namespace

@@ -3,96 +3,71 @@
 #include <vector>
 
 #include "evaluation/evaluation.hpp"
+#include "messages.hpp"
 #include "printed.hpp"
 
 namespace {
 
-const std::string noOperand = "\n❌ VIRHE: Ei numeroita lausekkeessa!\n";
-const std::string missingOperand = "\n❌ VIRHE: Operaattorilta puuttuu luku!\n";
-
-std::string invalidNumber(const std::string& text) {
-    return "\n❌ VIRHE: Virheellinen luku: '" + text + "'\n";
-}
-
-std::string outOfRange(const std::string& text) {
-    return "\n❌ VIRHE: Luku on lukualueen ulkopuolella: '" + text + "'\n";
-}
-
-std::string divisionByZero(const std::string& operands) {
-    return "\n❌  VIRHE: Nollalla jakaminen ei ole sallittu! (" + operands + ")\n";
-}
-
-struct Row {
-    std::string input;
-    Expected expected;
-};
-
-void expectRows(const std::vector<Row>& rows) {
-    for (const auto& row : rows) {
-        expectPrinted(capturePrinted([&] { return evaluateSimple(row.input); }), row.expected, row.input);
-    }
-}
-
 TEST(EvaluateSimple, AppliesPrecedenceLeftToRight) {
-    expectRows({
-        {"2+3*4", {14, ""}},
-        {"8/4/2", {1, ""}},
-        {"2^3^2", {64, ""}},
-        {"10-4-3", {3, ""}},
-        {"2*3^2-8/4+1", {17, ""}},
-        {"2 + 3", {5, ""}},
-        {"16777217", {16777216, ""}},
-        {"0.1+0.2", {0.3f, ""}},
-        {"1/3", {0.33333334f, ""}},
-        {"2^200", {std::numeric_limits<float>::infinity(), ""}},
-    });
+    expectRows(evaluateSimple, {
+                                   {"2+3*4", {14, ""}},
+                                   {"8/4/2", {1, ""}},
+                                   {"2^3^2", {64, ""}},
+                                   {"10-4-3", {3, ""}},
+                                   {"2*3^2-8/4+1", {17, ""}},
+                                   {"2 + 3", {5, ""}},
+                                   {"16777217", {16777216, ""}},
+                                   {"0.1+0.2", {0.3f, ""}},
+                                   {"1/3", {0.33333334f, ""}},
+                                   {"2^200", {std::numeric_limits<float>::infinity(), ""}},
+                               });
 }
 
 TEST(EvaluateSimple, ReadsSignsOnlyWhereAnOperandIsExpected) {
-    expectRows({
-        {"-3^2", {9, ""}},
-        {"2*-3", {-6, ""}},
-        {"2^-1", {0.5f, ""}},
-        {"8/-2", {-4, ""}},
-        {"-5", {-5, ""}},
-        {"-0", {-0.0f, ""}},
-        {"-.5", {-0.5f, ""}},
-        {"5*", {5, ""}},
-        {"*5", {5, ""}},
-    });
+    expectRows(evaluateSimple, {
+                                   {"-3^2", {9, ""}},
+                                   {"2*-3", {-6, ""}},
+                                   {"2^-1", {0.5f, ""}},
+                                   {"8/-2", {-4, ""}},
+                                   {"-5", {-5, ""}},
+                                   {"-0", {-0.0f, ""}},
+                                   {"-.5", {-0.5f, ""}},
+                                   {"5*", {5, ""}},
+                                   {"*5", {5, ""}},
+                               });
 }
 
 TEST(EvaluateSimple, ReadsPointAndCommaAsDecimalPoint) {
-    expectRows({
-        {".5", {0.5f, ""}},
-        {"2*.5", {1, ""}},
-        {"..5", {0.5f, ""}},
-        {"1.2.3", {1.2f, ""}},
-        {"5.", {5, ""}},
-        {"007", {7, ""}},
-        {"0.0.5", {0, ""}},
-        {"1,5", {1.5f, ""}},
-        {"3,14*2", {6.28f, ""}},
-        {"1,2.3", {1.2f, ""}},
-        {",5", {0.5f, ""}},
-        {"-,25", {-0.25f, ""}},
-        {"4,", {4, ""}},
-    });
+    expectRows(evaluateSimple, {
+                                   {".5", {0.5f, ""}},
+                                   {"2*.5", {1, ""}},
+                                   {"..5", {0.5f, ""}},
+                                   {"1.2.3", {1.2f, ""}},
+                                   {"5.", {5, ""}},
+                                   {"007", {7, ""}},
+                                   {"0.0.5", {0, ""}},
+                                   {"1,5", {1.5f, ""}},
+                                   {"3,14*2", {6.28f, ""}},
+                                   {"1,2.3", {1.2f, ""}},
+                                   {",5", {0.5f, ""}},
+                                   {"-,25", {-0.25f, ""}},
+                                   {"4,", {4, ""}},
+                               });
 }
 
 TEST(EvaluateSimple, PassesOverOtherBytes) {
-    expectRows({
-        {"2a3", {2, ""}},
-        {"7)", {7, ""}},
-        {"2a3+4", {5, ""}},
-        {"x=2+2", {4, ""}},
-        {"2\t+\n3", {5, ""}},
-        {"\303\2442+\3773", {5, ""}},  // bytes of "ä", then "2+", 0xff, "3"
-        {"", {0, noOperand}},
-        {"   ", {0, noOperand}},
-        {"abc+-*", {0, noOperand}},
-        {".", {0, noOperand}},
-    });
+    expectRows(evaluateSimple, {
+                                   {"2a3", {2, ""}},
+                                   {"7)", {7, ""}},
+                                   {"2a3+4", {5, ""}},
+                                   {"x=2+2", {4, ""}},
+                                   {"2\t+\n3", {5, ""}},
+                                   {"\303\2442+\3773", {5, ""}},  // bytes of "ä", then "2+", 0xff, "3"
+                                   {"", {0, noOperand}},
+                                   {"   ", {0, noOperand}},
+                                   {"abc+-*", {0, noOperand}},
+                                   {".", {0, noOperand}},
+                               });
 }
 
 TEST(EvaluateSimple, ReportsNumbersItCannotRead) {
@@ -100,34 +75,34 @@ TEST(EvaluateSimple, ReportsNumbersItCannotRead) {
     const std::string largest = "340282346638528859811704183484516925440";
     const std::string tooSmall = "0." + std::string(50, '0') + "1";
     const std::string smallestSubnormal = "0." + std::string(44, '0') + "1";
-    expectRows({
-        {"-", {0, invalidNumber("-")}},
-        {"-.", {0, invalidNumber("-.")}},
-        {"-..5", {0, invalidNumber("-..5")}},
-        {"--5", {-5, invalidNumber("-")}},
-        {"5*-", {0, invalidNumber("-")}},
-        {"-,", {0, invalidNumber("-,")}},
-        {tooLarge, {0, outOfRange(tooLarge)}},
-        {"-" + tooLarge + "*2", {0, outOfRange("-" + tooLarge)}},
-        {tooSmall, {0, outOfRange(tooSmall)}},
-        {largest, {3.4028235e38f, ""}},
-        {smallestSubnormal, {1e-45f, ""}},
-        {"0." + std::string(60, '0'), {0, ""}},
-    });
+    expectRows(evaluateSimple, {
+                                   {"-", {0, invalidNumber("-")}},
+                                   {"-.", {0, invalidNumber("-.")}},
+                                   {"-..5", {0, invalidNumber("-..5")}},
+                                   {"--5", {-5, invalidNumber("-")}},
+                                   {"5*-", {0, invalidNumber("-")}},
+                                   {"-,", {0, invalidNumber("-,")}},
+                                   {tooLarge, {0, outOfRange(tooLarge)}},
+                                   {"-" + tooLarge + "*2", {0, outOfRange("-" + tooLarge)}},
+                                   {tooSmall, {0, outOfRange(tooSmall)}},
+                                   {largest, {3.4028235e38f, ""}},
+                                   {smallestSubnormal, {1e-45f, ""}},
+                                   {"0." + std::string(60, '0'), {0, ""}},
+                               });
 }
 
 TEST(EvaluateSimple, ReportsFailuresAndGoesOnWithZero) {
-    expectRows({
-        {"2+-3", {0, missingOperand}},
-        {"3--5", {0, missingOperand}},
-        {"2+3*", {0, missingOperand}},
-        {"2* -3", {0, missingOperand}},
-        {"1/0", {0, divisionByZero("1 / 0")}},
-        {"1/0+5", {5, divisionByZero("1 / 0")}},
-        {"1/-0", {0, divisionByZero("1 / -0")}},
-        {"0/0", {0, divisionByZero("0 / 0")}},
-        {"2/0*3/0", {0, divisionByZero("2 / 0") + divisionByZero("0 / 0")}},
-    });
+    expectRows(evaluateSimple, {
+                                   {"2+-3", {0, missingOperand}},
+                                   {"3--5", {0, missingOperand}},
+                                   {"2+3*", {0, missingOperand}},
+                                   {"2* -3", {0, missingOperand}},
+                                   {"1/0", {0, divisionByZero("1 / 0")}},
+                                   {"1/0+5", {5, divisionByZero("1 / 0")}},
+                                   {"1/-0", {0, divisionByZero("1 / -0")}},
+                                   {"0/0", {0, divisionByZero("0 / 0")}},
+                                   {"2/0*3/0", {0, divisionByZero("2 / 0") + divisionByZero("0 / 0")}},
+                               });
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // What a call returned and every byte it printed on standard output.
 struct Printed {
@@ -41,4 +43,16 @@ inline void expectPrinted(const Printed& actual, const Expected& expected, const
     EXPECT_TRUE(sameFloat(actual.value, expected.value))
         << "input '" << input << "' gave " << actual.value << ", expected " << expected.value;
     EXPECT_EQ(actual.output, expected.output) << "input '" << input << "'";
+}
+
+// A table row for a function of one text.
+struct TextRow {
+    std::string input;
+    Expected expected;
+};
+
+inline void expectRows(float (*evaluate)(std::string_view), const std::vector<TextRow>& rows) {
+    for (const auto& row : rows) {
+        expectPrinted(capturePrinted([&] { return evaluate(row.input); }), row.expected, row.input);
+    }
 }

@@ -21,7 +21,7 @@ tree)
     check_binary "$work/prefix/bin/ostrilume"
     page=$work/prefix/share/man/man1/ostrilume.1
     [ -f "$page" ] || fail "no manual page at $page"
-    warnings=$(groff -k -ww -z -man "$page" 2>&1) || fail "groff failed"
+    warnings=$(groff -ww -z -man "$page" 2>&1) || fail "groff failed"
     [ -z "$warnings" ] || fail "groff warns: $warnings"
     if command -v man > /dev/null; then
         warnings=$(MANWIDTH=80 man -l "$page" 2>&1 > /dev/null)

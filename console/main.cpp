@@ -1,11 +1,13 @@
 #include <csignal>
 #include <cstdio>
-#include <iostream>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "common/debug.hpp"
 #include "common/output.hpp"
+#include "console/read_word.hpp"
 #include "evaluation/evaluation.hpp"
 
 namespace {
@@ -50,6 +52,15 @@ int exitStatus(int status) {
     return written ? status : 1;
 }
 
+// Called by every allocation that finds no memory, wherever it happens: the
+// run cannot go on, so it ends here with a message instead of unwinding, which
+// would itself need memory for the exception.
+[[noreturn]] void reportMemoryExhausted() {
+    println("\n❌ VIRHE: Muisti loppui kesken!");
+    std::fflush(stdout);
+    std::_Exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,9 +68,7 @@ int main(int argc, char** argv) {
     // the program finishes and says so in its exit status instead of being
     // killed mid-line.
     std::signal(SIGPIPE, SIG_IGN);
-    // Input is read only through std::cin; untying it from C stdio lets it
-    // buffer, which matters for very long expressions.
-    std::ios::sync_with_stdio(false);
+    std::set_new_handler(reportMemoryExhausted);
     DEBUG = hasDebugOption(argc, argv);
     printBanner();
     if (DEBUG) {
@@ -69,7 +78,11 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     std::string expression;
-    if (!(std::cin >> expression)) {
+    if (!readWord(stdin, expression)) {
+        println("\n❌ VIRHE: Syötteen lukeminen epäonnistui!");
+        return exitStatus(1);
+    }
+    if (expression.empty()) {
         println("\n❌ VIRHE: Tyhjä lauseke!");
         return exitStatus(1);
     }

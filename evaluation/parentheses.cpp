@@ -9,28 +9,31 @@
 
 namespace {
 
+// Room for the longest value text: the positional form of the smallest
+// negative float, -0.000…001, takes 48 bytes.
+using ValueBuffer = char[64];
+
 // The value goes back into the text as digits that the flat evaluator reads
 // back to the same float: those of printf's "%.10g" (which to_chars with
 // precision 10 gives byte for byte, many times faster) for zero and for
 // magnitudes from 1e-4 to below 1e10. Elsewhere that form has an exponent,
 // whose letters and sign the scanner would misread, so those values are written
 // out positionally in the shortest form that reads back exactly.
-std::string formatGroupValue(float value) {
-    char buffer[64];
+std::string_view formatGroupValue(float value, ValueBuffer& buffer) {
     auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
                              std::chars_format::general, 10)
                    .ptr;
     if (std::find(buffer, end, 'e') != end) {
         end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
     }
-    return std::string(buffer, end);
+    return {buffer, end};
 }
 
 // An infinite or NaN group has no digits that could stand in the text; it is
 // reported and counts as 0 so the rest of the expression still evaluates.
-std::string groupValueText(float value) {
+std::string_view groupValueText(float value, ValueBuffer& buffer) {
     if (std::isfinite(value)) {
-        return formatGroupValue(value);
+        return formatGroupValue(value, buffer);
     }
     println("\n❌ VIRHE: Sulkeiden arvo ei ole äärellinen luku: {}", value);
     return "0";
@@ -96,7 +99,8 @@ bool resolveGroups(std::string& work) {
         traceGroupContents(contents);
         float value = evaluateSimple(contents);
         traceGroupValue(value);
-        suffixStart = writeValue(work, prefixEnd, close + 1, groupValueText(value));
+        ValueBuffer buffer;
+        suffixStart = writeValue(work, prefixEnd, close + 1, groupValueText(value, buffer));
         traceRewrite(std::string_view(work).substr(0, prefixEnd), std::string_view(work).substr(suffixStart));
     }
     work.erase(prefixEnd, suffixStart - prefixEnd);

@@ -53,8 +53,8 @@ check() {
     exit $failed
 }
 
-no_expression() {
-    { opening; printf '\n❌ VIRHE: Tyhjä lauseke!\n'; } > expected
+unreadable_input() {
+    { opening; printf '\n❌ VIRHE: Syötteen lukeminen epäonnistui!\n'; } > expected
 }
 
 case $case_name in
@@ -106,11 +106,11 @@ hundred_megabyte_word)
     check 0 ;;
 stdin_closed)
     run <&-
-    no_expression
+    unreadable_input
     check 1 ;;
 stdin_directory)
     run < /
-    no_expression
+    unreadable_input
     check 1 ;;
 stdout_full)
     printf '3*(2+5)^2\n' > input

@@ -1,0 +1,46 @@
+#include "console/read_word.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+bool isSpace(char byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
+}
+
+// fgets returns at the end of each line, so a line typed on a terminal is
+// taken as soon as it is entered. It reports no count, and the input may hold
+// NUL bytes of its own, so the chunk is first filled with line feeds: the NUL
+// that fgets stores after what it read is then the last NUL in the chunk.
+// Returns false at the end of input and when the read failed.
+bool readChunk(std::FILE* input, char (&chunk)[4096], std::string_view& text) {
+    std::memset(chunk, '\n', sizeof chunk);
+    if (std::fgets(chunk, sizeof chunk, input) == nullptr) {
+        return false;
+    }
+    std::size_t length = sizeof chunk - 1;
+    while (chunk[length] != '\0') {
+        --length;
+    }
+    text = std::string_view(chunk, length);
+    return true;
+}
+
+}  // namespace
+
+bool readWord(std::FILE* input, std::string& word) {
+    word.clear();
+    char chunk[4096];
+    std::string_view text;
+    while (readChunk(input, chunk, text)) {
+        auto start = word.empty() ? std::find_if_not(text.begin(), text.end(), isSpace) : text.begin();
+        auto end = std::find_if(start, text.end(), isSpace);
+        word.append(start, end);
+        if (end != text.end()) {
+            return true;
+        }
+    }
+    return std::ferror(input) == 0;
+}

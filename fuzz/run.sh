@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 cmake --workflow --preset fuzz > build-fuzz.log 2>&1 || { cat build-fuzz.log; exit 1; }
 rm -f build-fuzz.log
 mkdir -p build-fuzz/artifacts
-for harness in fuzz_evaluate_expression fuzz_evaluate_expression_trace fuzz_evaluate_simple; do
+for harness in fuzz_evaluate_expression fuzz_evaluate_expression_trace fuzz_evaluate_simple fuzz_against_reference; do
     corpus=build-fuzz/corpus/$harness
     log=build-fuzz/$harness.log
     mkdir -p "$corpus"

@@ -36,6 +36,8 @@ TEST(EvaluateExpression, SplicesGroupValuesIntoTheText) {
                                        {"2+(2-5)", {0, missingOperand}},
                                        {"-(2-5)", {-3, invalidNumber("-")}},
                                        {"(0*-1)+1", {1, ""}},
+                                       // The value 0.3219999969 is one byte longer than its group.
+                                       {"5+(0.1+0.222)", {5.322f, ""}},
                                    });
 }
 

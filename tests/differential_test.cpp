@@ -83,7 +83,10 @@ std::string group(int depth) {
 // has its edge cases.
 std::string shortGroup() {
     auto shortNumber = [] { return below(3) == 0 ? digits(2) : digits(1) + "." + digits(2); };
-    return "(" + shortNumber() + pick({"+", "-", "*", "/"}) + shortNumber() + ")";
+    std::string text = "(";
+    text += shortNumber();
+    text += pick({"+", "-", "*", "/"}) + shortNumber();
+    return text += ")";
 }
 
 std::string expression(int depth) {

@@ -24,6 +24,8 @@ MB = 1_000_000
 def build():
     subprocess.run(["cmake", "--workflow", "--preset", "build"], cwd=ROOT, check=True,
                    stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", "build", "--target", "ostrilume_lower_bound"], cwd=ROOT,
+                   check=True, stdout=subprocess.DEVNULL)
 
 
 def ensure_packages():

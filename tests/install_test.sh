@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Installs the program from the build tree, or builds the Debian package and
-# unpacks it, and runs what was installed on one expression.
-# Usage: install_test.sh tree|package BUILD_DIR WORK_DIR VERSION
+# checks it as Debian's own tools do, or builds the package twice in other
+# folders, and once from a source tree without git, and compares the bytes.
+# Usage: install_test.sh tree|package|reproducible BUILD_DIR WORK_DIR VERSION SOURCE_DIR SANITIZED
 set -u
-kind=$1 build=$2 work=$3 version=$4
+kind=$1 build=$2 work=$3 version=$4 source=$5 sanitized=$6
 rm -rf "$work" && mkdir -p "$work"
 skip() { echo "SKIPPED: $*"; exit 77; }
+[ "$kind" != tree ] && [ "$sanitized" = ON ] && skip "the package is built from the release build, not a sanitizer build"
 fail() { echo "FAILED: $*"; exit 1; }
+
+# Installs Debian package $2 when command $1 is missing, or skips the test.
+install_missing() {
+    if ! command -v "$1" > /dev/null && [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null; then
+        { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$2"; } > /dev/null 2>&1
+    fi
+    command -v "$1" > /dev/null || skip "$1 is not installed and could not be installed"
+}
 
 # The installed binary must evaluate and print its answer box.
 check_binary() {
@@ -15,19 +25,45 @@ check_binary() {
     grep -qx 'Tulos:   1024' <<< "$output" || fail "$1 printed no answer 1024: $output"
 }
 
+# The manual page must render without a warning and break no word at a line end.
+check_manual() {
+    local page=$1 warnings width
+    warnings=$(zcat "$page" | groff -ww -z -man 2>&1) || fail "groff failed"
+    [ -z "$warnings" ] || fail "groff warns: $warnings"
+    command -v man > /dev/null || return 0
+    warnings=$(MANWIDTH=80 man -l "$page" 2>&1 > /dev/null)
+    [ -z "$warnings" ] || fail "man warns: $warnings"
+    MANWIDTH=80 man -l "$page" 2> /dev/null | grep -q 'PALUUARVOT' || fail "man shows no PALUUARVOT"
+    for width in 50 80 120; do
+        if MANWIDTH=$width man -l "$page" 2> /dev/null | grep -E '[a-zäö][-‐]$'; then
+            fail "the manual page breaks a word at $width columns"
+        fi
+    done
+}
+
+check_documents() {
+    local doc=$1/share/doc/ostrilume
+    [ -f "$doc/copyright" ] || fail "no $doc/copyright"
+    grep -qx 'License: Expat' "$doc/copyright" || fail "the copyright file names no licence"
+    zcat "$doc/changelog.gz" | head -1 | grep -q "^ostrilume ($version)" || fail "the changelog does not start with $version"
+}
+
+# Builds the package in folder $2 from source folder $1 with only the program.
+build_package() {
+    cmake -S "$1" -B "$2" -D CMAKE_BUILD_TYPE=Release -D BUILD_TESTING=OFF > "$2.log" 2>&1 \
+        && cmake --build "$2" -j 2 >> "$2.log" 2>&1 \
+        && cpack --config "$2/CPackConfig.cmake" -B "$2" >> "$2.log" 2>&1 \
+        || { tail -20 "$2.log"; fail "building the package in $2"; }
+    deb=$2/ostrilume_${version}_$(dpkg --print-architecture).deb
+    [ -f "$deb" ] || fail "no package $deb"
+}
+
 case $kind in
 tree)
     cmake --install "$build" --prefix "$work/prefix" > /dev/null || fail "cmake --install"
     check_binary "$work/prefix/bin/ostrilume"
-    page=$work/prefix/share/man/man1/ostrilume.1
-    [ -f "$page" ] || fail "no manual page at $page"
-    warnings=$(groff -ww -z -man "$page" 2>&1) || fail "groff failed"
-    [ -z "$warnings" ] || fail "groff warns: $warnings"
-    if command -v man > /dev/null; then
-        warnings=$(MANWIDTH=80 man -l "$page" 2>&1 > /dev/null)
-        [ -z "$warnings" ] || fail "man warns: $warnings"
-        MANWIDTH=80 man -l "$page" 2> /dev/null | grep -q 'PALUUARVOT' || fail "man shows no PALUUARVOT"
-    fi ;;
+    check_manual "$work/prefix/share/man/man1/ostrilume.1.gz"
+    check_documents "$work/prefix" ;;
 package)
     command -v dpkg-deb > /dev/null || skip "dpkg-deb is not installed"
     cpack --config "$build/CPackConfig.cmake" -B "$work" > "$work/cpack.log" 2>&1 \
@@ -36,9 +72,35 @@ package)
     [ -f "$deb" ] || fail "no package $deb"
     [ "$(dpkg-deb -f "$deb" Package)" = ostrilume ] || fail "wrong Package field"
     [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "wrong Version field"
-    dpkg-deb -f "$deb" Depends | grep -q libstdc++ || fail "Depends names no libstdc++"
     dpkg -x "$deb" "$work/root" || fail "dpkg -x"
-    [ -f "$work/root/usr/share/man/man1/ostrilume.1" ] || fail "no manual page in the package"
-    check_binary "$work/root/usr/bin/ostrilume" ;;
+    check_binary "$work/root/usr/bin/ostrilume"
+    check_manual "$work/root/usr/share/man/man1/ostrilume.1.gz"
+    check_documents "$work/root/usr"
+    install_missing lintian lintian
+    install_missing hardening-check devscripts
+    lintian --allow-root "$deb" > "$work/lintian.log" 2>&1
+    ! grep -E '^[EW]:' "$work/lintian.log" || fail "lintian reports errors or warnings"
+    hardening-check "$work/root/usr/bin/ostrilume" > "$work/hardening.log"
+    for check in 'Position Independent Executable' 'Stack protected' 'Read-only relocations' 'Immediate binding'; do
+        grep -q "^ $check: yes" "$work/hardening.log" || { cat "$work/hardening.log"; fail "$check"; }
+    done
+    readelf -S "$work/root/usr/bin/ostrilume" | grep -qE '\.symtab|\.debug' && fail "the packaged binary is not stripped"
+    echo "lintian, hardening-check and strip: clean" ;;
+reproducible)
+    command -v dpkg-deb > /dev/null || skip "dpkg-deb is not installed"
+    build_package "$source" "$work/first" && first=$deb
+    build_package "$source" "$work/second-build-in-another-folder" && second=$deb
+    cmp "$first" "$second" || fail "two builds of the same source give different packages"
+    # A source tree without git: the package still builds, with the same program.
+    mkdir -p "$work/unpacked/ostrilume-$version"
+    (cd "$source" && git ls-files -z --cached --others --exclude-standard 2> /dev/null \
+        | xargs -0 cp --parents -t "$work/unpacked/ostrilume-$version") || skip "the source is not a git checkout"
+    build_package "$work/unpacked/ostrilume-$version" "$work/from-tarball" && unpacked=$deb
+    for deb in "$first" "$unpacked"; do dpkg -x "$deb" "$deb.root"; done
+    cmp "$first.root/usr/bin/ostrilume" "$unpacked.root/usr/bin/ostrilume" \
+        || fail "the program built from another source folder differs"
+    day=$(date -u -d "@$(dpkg-parsechangelog -l "$source/packaging/changelog" -S Timestamp)" +%F)
+    [ "$(dpkg-deb --fsys-tarfile "$unpacked" | tar -tv --full-time | awk 'NR == 1 { print $4 }')" = "$day" ] \
+        || fail "without git the package's files do not carry the changelog's date, $day" ;;
 esac
 echo "ok"

@@ -38,10 +38,34 @@ bool startsOperand(std::string_view text, std::size_t i) {
     return before == '(' || before == '^' || before == '*' || before == '/';
 }
 
+// Most operands are short whole numbers. One of up to nine digits fits an
+// int, and converting that int to float rounds to nearest, ties to even,
+// exactly as from_chars rounds the digits, only with much less work.
+bool readShortWholeNumber(std::string_view numberText, float& value) {
+    bool negative = !numberText.empty() && numberText[0] == '-';
+    std::string_view digits = numberText.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 9) {
+        return false;
+    }
+    int whole = 0;
+    for (char byte : digits) {
+        if (!isDigit(byte)) {
+            return false;
+        }
+        whole = whole * 10 + (byte - '0');
+    }
+    value = negative ? -static_cast<float>(whole) : static_cast<float>(whole);
+    return true;
+}
+
 // from_chars reads the longest leading decimal number ("1.2.3" is 1.2, "5."
 // is 5) and never depends on the locale. A number it cannot read, or one that
 // single precision cannot hold, is reported and counts as 0.
 float readNumber(std::string_view numberText) {
+    float value = 0;
+    if (readShortWholeNumber(numberText, value)) {
+        return value;
+    }
     std::string withPoints;
     std::string_view digits = numberText;
     if (std::find(numberText.begin(), numberText.end(), ',') != numberText.end()) {
@@ -49,7 +73,6 @@ float readNumber(std::string_view numberText) {
         std::replace(withPoints.begin(), withPoints.end(), ',', '.');
         digits = withPoints;
     }
-    float value = 0;
     auto error = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
     if (error == std::errc::invalid_argument) {
         println("\n❌ VIRHE: Virheellinen luku: '{}'", numberText);
@@ -108,9 +131,13 @@ bool belongsToPhase(char op, int phase) {
 // before it, so the lists end up exactly as if each reduction had erased its
 // operator and right operand, without moving the rest of the lists each time.
 // The trace position is the operator's place in that shrinking list: kept.
+// Before the phase's first operator the lists stay as they are, so the walk
+// starts there.
 void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, int phase) {
-    std::size_t kept = 0;
-    for (std::size_t p = 0; p < operators.size(); ++p) {
+    auto first = std::find_if(operators.begin(), operators.end(),
+                              [phase](char op) { return belongsToPhase(op, phase); });
+    auto kept = static_cast<std::size_t>(first - operators.begin());
+    for (std::size_t p = kept; p < operators.size(); ++p) {
         char op = operators[p];
         float right = numbers[p + 1];
         if (!belongsToPhase(op, phase)) {

@@ -71,8 +71,7 @@ void tracePhase(int phase) {
     }
 }
 
-void traceStep(std::size_t position, float left, char op, float right) {
-    if (!DEBUG) return;
+void printStep(std::size_t position, float left, char op, float right) {
     auto index = static_cast<long long>(position);
     if (op == '^') {
         println("   Indeksi {}: {} ^ {}", index, left, right);
@@ -85,8 +84,7 @@ void traceSimpleResult(float value) {
     if (DEBUG) println("\n✅ Yksinkertaisen lausekkeen tulos: {}", value);
 }
 
-void traceOperation(float left, float right, char op, float result) {
-    if (!DEBUG) return;
+void printOperation(float left, float right, char op, float result) {
     switch (op) {
         case '+': println("➕  Yhteenlasku: {} + {} = {}", left, right, result); break;
         case '-': println("➖  Vähennyslasku: {} - {} = {}", left, right, result); break;

@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "common/debug.hpp"
+
 // The lines that --debug adds to an evaluation. Each function prints only in
 // trace mode, so the evaluator calls them unconditionally at its trace points.
 
@@ -20,8 +22,18 @@ void traceFinalText(std::string_view work);
 void traceSingleOperand(float value);
 void traceScanned(std::span<const float> numbers, std::span<const char> operators);
 void tracePhase(int phase);
-void traceStep(std::size_t position, float left, char op, float right);
 void traceSimpleResult(float value);
 
-// One binary operation, after its result is known.
-void traceOperation(float left, float right, char op, float result);
+// One reduction, before and after its operation. These come once per operator,
+// so their test of DEBUG is inline: without the trace, a reduction makes no
+// call for them.
+void printStep(std::size_t position, float left, char op, float right);
+void printOperation(float left, float right, char op, float result);
+
+inline void traceStep(std::size_t position, float left, char op, float right) {
+    if (DEBUG) printStep(position, left, op, right);
+}
+
+inline void traceOperation(float left, float right, char op, float result) {
+    if (DEBUG) printOperation(left, right, op, result);
+}

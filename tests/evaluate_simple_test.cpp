@@ -55,6 +55,25 @@ TEST(EvaluateSimple, ReadsPointAndCommaAsDecimalPoint) {
                                });
 }
 
+// Whole numbers of up to nine digits take a shorter way than the others; both
+// must round alike.
+TEST(EvaluateSimple, RoundsWholeNumbersOfEveryLengthAlike) {
+    expectRows(evaluateSimple, {
+                                   {"0", {0, ""}},
+                                   {"-0", {-0.0f, ""}},
+                                   {"000000000", {0, ""}},
+                                   {"9999999", {9999999, ""}},
+                                   {"16777217", {16777216, ""}},
+                                   {"16777219", {16777220, ""}},
+                                   {"-123456789", {-123456792, ""}},
+                                   {"999999999", {1e9f, ""}},
+                                   {"0000000001", {1, ""}},
+                                   {"2147483647", {2147483648.0f, ""}},
+                                   {"9999999999", {1e10f, ""}},
+                                   {"-99999999999", {-1e11f, ""}},
+                               });
+}
+
 TEST(EvaluateSimple, PassesOverOtherBytes) {
     expectRows(evaluateSimple, {
                                    {"2a3", {2, ""}},

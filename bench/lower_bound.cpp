@@ -2,13 +2,14 @@
 // the calculator does and convert every run of digits and points in it with
 // std::from_chars. Prints the sum so that nothing is optimized away.
 #include <charconv>
-#include <iostream>
+#include <cstdio>
 #include <string>
 
+#include "console/read_word.hpp"
+
 int main() {
-    std::ios::sync_with_stdio(false);
     std::string word;
-    std::cin >> word;
+    if (!readWord(stdin, word)) return 1;
     const char* position = word.data();
     const char* end = word.data() + word.size();
     double sum = 0;
@@ -18,5 +19,5 @@ int main() {
         sum += value;
         position = result.ec == std::errc() ? result.ptr + 1 : position + 1;
     }
-    std::cout << sum << '\n';
+    std::printf("%g\n", sum);
 }

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Builds ostrilume in Release, times it on every benchmark shape and prints two
-Markdown tables: how time and peak memory grow with the input from 1 to 32 MB,
-and ostrilume side by side with the lower bound and with bc on the same input.
+"""Builds ostrilume in Release and prints Markdown tables: the start-up latency
+of one run on a short expression beside other programs (bench/latency.py),
+how time and peak memory grow with the input from 1 to 32 MB on every
+benchmark shape, and ostrilume side by side with the lower bound and with bc
+on the same large input.
 
-Usage: bench/run.py [--sizes 1,2,4,8,16,32] [--repeat 5] [--bc-timeout 120] [--large 100]
+Usage: bench/run.py [--tables latency,scaling,comparison] [--runs 500] [--sizes 1,2,4,8,16,32]
+                    [--repeat 5] [--bc-timeout 120] [--large 100]
 """
 import argparse
 import os
@@ -13,6 +16,8 @@ import sys
 import tempfile
 import time
 from pathlib import Path
+
+from latency import latency_table
 
 ROOT = Path(__file__).resolve().parent.parent
 BINARY = ROOT / "build" / "ostrilume"
@@ -130,6 +135,8 @@ def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
 
 def main():
     parser = argparse.ArgumentParser()
+    parser.add_argument("--tables", default="latency,scaling,comparison", help="which, comma-separated")
+    parser.add_argument("--runs", type=int, default=500, help="interleaved runs of each program for latency")
     parser.add_argument("--sizes", default="1,2,4,8,16,32", help="MB, comma-separated")
     parser.add_argument("--repeat", type=int, default=5, help="runs per input; the fastest counts")
     parser.add_argument("--bc-timeout", type=int, default=120, help="seconds bc may take")
@@ -139,10 +146,16 @@ def main():
     build()
     have_bc = ensure_packages()
     failures = []
+    tables = args.tables.split(",")
     with tempfile.TemporaryDirectory(prefix="ostrilume-bench-") as work:
-        scaling_table([int(s) for s in args.sizes.split(",")], args.repeat, Path(work), failures)
-        print()
-        comparison_table(args.repeat, args.bc_timeout, args.large, Path(work), failures, have_bc)
+        if "latency" in tables:
+            latency_table(ROOT, BINARY, Path(work), args.runs, failures)
+            print()
+        if "scaling" in tables:
+            scaling_table([int(s) for s in args.sizes.split(",")], args.repeat, Path(work), failures)
+            print()
+        if "comparison" in tables:
+            comparison_table(args.repeat, args.bc_timeout, args.large, Path(work), failures, have_bc)
     for failure in failures:
         print("FAILED:", failure)
     return 1 if failures else 0

@@ -41,31 +41,18 @@ bool startsOperand(std::string_view text, std::size_t i) {
 // Most operands are short whole numbers. One of up to nine digits fits an
 // int, and converting that int to float rounds to nearest, ties to even,
 // exactly as from_chars rounds the digits, only with much less work.
-bool readShortWholeNumber(std::string_view numberText, float& value) {
-    bool negative = !numberText.empty() && numberText[0] == '-';
-    std::string_view digits = numberText.substr(negative ? 1 : 0);
-    if (digits.empty() || digits.size() > 9) {
-        return false;
-    }
+float wholeNumber(std::string_view digits, bool negative) {
     int whole = 0;
-    for (char byte : digits) {
-        if (!isDigit(byte)) {
-            return false;
-        }
-        whole = whole * 10 + (byte - '0');
+    for (char digit : digits) {
+        whole = whole * 10 + (digit - '0');
     }
-    value = negative ? -static_cast<float>(whole) : static_cast<float>(whole);
-    return true;
+    return negative ? -static_cast<float>(whole) : static_cast<float>(whole);
 }
 
 // from_chars reads the longest leading decimal number ("1.2.3" is 1.2, "5."
 // is 5) and never depends on the locale. A number it cannot read, or one that
 // single precision cannot hold, is reported and counts as 0.
 float readNumber(std::string_view numberText) {
-    float value = 0;
-    if (readShortWholeNumber(numberText, value)) {
-        return value;
-    }
     std::string withPoints;
     std::string_view digits = numberText;
     if (std::find(numberText.begin(), numberText.end(), ',') != numberText.end()) {
@@ -73,6 +60,7 @@ float readNumber(std::string_view numberText) {
         std::replace(withPoints.begin(), withPoints.end(), ',', '.');
         digits = withPoints;
     }
+    float value = 0;
     auto error = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
     if (error == std::errc::invalid_argument) {
         println("\n❌ VIRHE: Virheellinen luku: '{}'", numberText);
@@ -85,18 +73,35 @@ float readNumber(std::string_view numberText) {
     return value;
 }
 
-// Reads the operand that starts at i into numbers and returns the position of
-// the byte that ended it.
-std::size_t scanOperand(std::string_view text, std::size_t i, std::vector<float>& numbers) {
-    std::size_t start = i;
-    if (text[i] == '-') {
+std::size_t endOfDigits(std::string_view text, std::size_t i) {
+    while (i < text.size() && isDigit(text[i])) {
         ++i;
     }
+    return i;
+}
+
+std::size_t endOfNumberText(std::string_view text, std::size_t i) {
     while (i < text.size() && (isDigit(text[i]) || isDecimalPoint(text[i]))) {
         ++i;
     }
-    numbers.push_back(readNumber(text.substr(start, i - start)));
     return i;
+}
+
+// Reads the operand that starts at start into numbers and returns the position
+// of the byte that ended it. A whole number of up to nine digits, with no point
+// after them, takes the short way.
+std::size_t scanOperand(std::string_view text, std::size_t start, std::vector<float>& numbers) {
+    bool negative = text[start] == '-';
+    std::size_t digitsStart = negative ? start + 1 : start;
+    std::size_t end = endOfDigits(text, digitsStart);
+    std::size_t digitCount = end - digitsStart;
+    if (digitCount > 0 && digitCount <= 9 && (end == text.size() || !isDecimalPoint(text[end]))) {
+        numbers.push_back(wholeNumber(text.substr(digitsStart, digitCount), negative));
+        return end;
+    }
+    end = endOfNumberText(text, end);
+    numbers.push_back(readNumber(text.substr(start, end - start)));
+    return end;
 }
 
 // Spaces, letters, parentheses and every other byte that neither starts an

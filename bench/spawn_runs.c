@@ -5,8 +5,9 @@
  * spawned it: spawned from Python, every program would seem to take 15 MB.
  *
  * Usage: spawn_runs INPUT ROUNDS PROGRAM [ARGS...] [-- PROGRAM [ARGS...]]...
- * Each round runs every program once, in an order rotated by one each round,
- * with INPUT as standard input and standard output and error to /dev/null.
+ * Each round runs every program once, in a new random order (from a fixed
+ * seed), so that no program always follows the same other one, with INPUT as
+ * standard input and standard output and error to /dev/null.
  * Prints one line per run: program index, nanoseconds, peak RSS in kB, exit
  * status. */
 #include <fcntl.h>
@@ -62,11 +63,17 @@ int main(int argc, char** argv) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     int rounds = atoi(argv[2]);
+    int order[MOST_PROGRAMS];
+    for (int k = 0; k < count; ++k) order[k] = k;
+    srand(20261209);
     for (int round = 0; round < rounds; ++round) {
-        for (int k = 0; k < count; ++k) {
-            int index = (round + k) % count;
-            runOnce(index, programs[index], &actions);
+        for (int k = count - 1; k > 0; --k) {
+            int other = rand() % (k + 1);
+            int kept = order[k];
+            order[k] = order[other];
+            order[other] = kept;
         }
+        for (int k = 0; k < count; ++k) runOnce(order[k], programs[order[k]], &actions);
     }
     return 0;
 }

@@ -112,21 +112,6 @@ std::string expression(int depth) {
     return text;
 }
 
-// Shows control and non-ASCII bytes as escapes.
-std::string printable(const std::string& text) {
-    std::string shown;
-    for (unsigned char byte : text) {
-        if (byte >= 0x20 && byte < 0x7f) {
-            shown += static_cast<char>(byte);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-            shown += escape;
-        }
-    }
-    return shown;
-}
-
 TEST(Differential, AgreesWithTheReferenceOnRandomExpressions) {
     int differences = 0;
     for (int count = 0; count < 4000 && differences < 5; ++count) {
@@ -136,7 +121,7 @@ TEST(Differential, AgreesWithTheReferenceOnRandomExpressions) {
             DEBUG = trace;
             std::string difference = differenceFromReference(text);
             EXPECT_EQ(difference, "")
-                << "input '" << printable(text) << "'" << (trace ? " with the trace" : "");
+                << "input " << testing::PrintToString(text) << (trace ? " with the trace" : "");
             differences += difference.empty() ? 0 : 1;
         }
     }

@@ -1,42 +1,13 @@
 #include "tests/reference/compare.hpp"
 
-#include <bit>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <utility>
 
 #include "evaluation/evaluation.hpp"
+#include "tests/captured.hpp"
 #include "tests/reference/reference.hpp"
 
 namespace {
-
-// Runs call with standard output going to memory (glibc lets a program point
-// stdout elsewhere), so that thousands of captures take no files.
-template <typename Call>
-std::pair<float, std::string> captured(Call call) {
-    char* bytes = nullptr;
-    std::size_t size = 0;
-    std::FILE* memory = open_memstream(&bytes, &size);
-    std::FILE* saved = stdout;
-    stdout = memory;
-    float value = call();
-    stdout = saved;
-    std::fclose(memory);
-    std::string printed(bytes, size);
-    std::free(bytes);
-    return {value, printed};
-}
-
-// -0 differs from 0; NaNs are the same when their signs are.
-bool sameFloat(float a, float b) {
-    if (std::isnan(a) || std::isnan(b)) {
-        return std::isnan(a) && std::isnan(b) && std::signbit(a) == std::signbit(b);
-    }
-    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-}
 
 // The bytes around the first place where two outputs part.
 std::string firstDifference(const std::string& expected, const std::string& actual) {
@@ -50,8 +21,9 @@ std::string firstDifference(const std::string& expected, const std::string& actu
 }  // namespace
 
 std::string differenceFromReference(const std::string& text) {
-    auto [expectedValue, expectedOutput] = captured([&] { return reference::evaluateExpression(text); });
-    auto [actualValue, actualOutput] = captured([&] { return evaluateExpression(text); });
+    auto [expectedValue, expectedOutput] =
+        capturePrinted([&] { return reference::evaluateExpression(text); });
+    auto [actualValue, actualOutput] = capturePrinted([&] { return evaluateExpression(text); });
     std::string difference;
     if (!sameFloat(expectedValue, actualValue)) {
         char values[64];

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,13 @@ void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, int 
     numbers.resize(kept + 1);
 }
 
+// IEEE 754 leaves the sign of a NaN to the machine: x86 makes it negative,
+// most other processors positive, and powf may flip it. The sign is printed,
+// so every NaN an operation yields becomes the one x86 has always shown.
+float sameNanOnEveryMachine(float result) {
+    return std::isnan(result) ? -std::numeric_limits<float>::quiet_NaN() : result;
+}
+
 }  // namespace
 
 float evaluateSimple(std::string_view text) {
@@ -205,6 +213,7 @@ float calculateAnswer(float left, float right, char op) {
         case '^': result = std::pow(left, right); break;
         default: println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op); return 0;
     }
+    result = sameNanOnEveryMachine(result);
     traceOperation(left, right, op, result);
     return result;
 }

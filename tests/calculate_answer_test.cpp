@@ -8,6 +8,8 @@ namespace {
 
 constexpr float inf = std::numeric_limits<float>::infinity();
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+// The one NaN an operation yields on every machine.
+constexpr float negativeNan = -nan;
 
 struct Row {
     float left;
@@ -27,7 +29,14 @@ TEST(CalculateAnswer, ComputesInSinglePrecisionAndReportsFailures) {
         {1e30f, 1e30f, '*', {inf, ""}},
         {1, 3, '/', {0.33333334f, ""}},
         {1, -inf, '/', {-0.0f, ""}},
-        {1, nan, '/', {nan, ""}},
+        {1, nan, '/', {negativeNan, ""}},
+        {0, inf, '*', {negativeNan, ""}},
+        {inf, inf, '-', {negativeNan, ""}},
+        {inf, -inf, '+', {negativeNan, ""}},
+        {inf, inf, '/', {negativeNan, ""}},
+        {-2, 0.5f, '^', {negativeNan, ""}},
+        {1, nan, '-', {negativeNan, ""}},
+        {negativeNan, 3, '^', {negativeNan, ""}},
         {7, 2, '^', {49, ""}},
         {2, -1, '^', {0.5f, ""}},
         {1, 0, '/', {0, divisionByZero("1 / 0")}},

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -73,28 +74,31 @@ std::string formatGroup(float value) {
     return text;
 }
 
+// Every NaN an operation yields is the negative quiet NaN.
+float oneNan(float result) { return std::isnan(result) ? -std::numeric_limits<float>::quiet_NaN() : result; }
+
 }  // namespace
 
 float calculateAnswer(float left, float right, char op) {
     float result = 0;
     if (op == '+') {
-        result = left + right;
+        result = oneNan(left + right);
         if (DEBUG) println("➕  Yhteenlasku: {} + {} = {}", left, right, result);
     } else if (op == '-') {
-        result = left - right;
+        result = oneNan(left - right);
         if (DEBUG) println("➖  Vähennyslasku: {} - {} = {}", left, right, result);
     } else if (op == '*') {
-        result = left * right;
+        result = oneNan(left * right);
         if (DEBUG) println("✖️  Kertolasku: {} × {} = {}", left, right, result);
     } else if (op == '/') {
         if (right == 0) {
             println("\n❌  VIRHE: Nollalla jakaminen ei ole sallittu! ({} / {})", left, right);
             return 0;
         }
-        result = left / right;
+        result = oneNan(left / right);
         if (DEBUG) println("➗  Jakolasku: {} ÷ {} = {}", left, right, result);
     } else if (op == '^') {
-        result = powf(left, right);
+        result = oneNan(powf(left, right));
         if (DEBUG) println("⬆️  Eksponentiointi: {} ^ {} = {}", left, right, result);
     } else {
         println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op);

@@ -1,4 +1,4 @@
-# Runs BINARY with CASE.in on standard input and the arguments in CASE.args,
+# Runs BINARY (through EMULATOR, when that is set) with CASE.in on standard input and the arguments in CASE.args,
 # then compares every byte of standard output with CASE.out and the exit status
 # with CASE.status (0 when absent). With OUTPUT set, standard output goes there
 # instead and only the exit status (EXPECTED_STATUS) is checked.
@@ -21,7 +21,7 @@ if(NOT DEFINED OUTPUT)
   set(compare TRUE)
 endif()
 
-execute_process(COMMAND ${BINARY} ${arguments}
+execute_process(COMMAND ${EMULATOR} ${BINARY} ${arguments}
   INPUT_FILE ${CASE}.in OUTPUT_FILE ${OUTPUT} RESULT_VARIABLE status)
 
 set(failed FALSE)

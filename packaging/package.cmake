@@ -1,7 +1,10 @@
 # The installed files beside the program, and the Debian package that CPack
-# builds from them: the manual page and the changelog compressed as Debian
-# keeps them, the licence in Debian's machine-readable copyright format, a
-# stripped binary, and the same bytes from every build of the same commit.
+# builds from them. cmake --install installs the program, its manual page and
+# the licence. The package carries, in their place, the documents Debian wants
+# (the licence in its machine-readable copyright format and the changelog,
+# compressed as Debian keeps it), a binary stripped as dh_strip strips it, and
+# the same bytes from every build of the same commit. A distribution that
+# packages the program itself brings its own copyright and changelog.
 
 set(CPACK_PACKAGE_NAME ostrilume)
 set(CPACK_PACKAGE_VENDOR "Ostrilume-kehitystiimi")
@@ -33,8 +36,21 @@ string(REPLACE "\n" "\n " licence_text " ${licence_text}")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/copyright.in ${documents}/copyright @ONLY)
 
 install(FILES ${documents}/ostrilume.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${documents}/copyright ${documents}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT licence)
+install(FILES ${documents}/copyright ${documents}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  COMPONENT debian EXCLUDE_FROM_ALL)
+# dh_strip also drops the compiler's .comment and the .note section; a
+# stripping install (cpack, cmake --install --strip) does the same.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/ostrilume\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 
+# The package: the program and its manual page, then the Debian documents.
+set(CPACK_INSTALL_CMAKE_PROJECTS
+  "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/" "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Finnish console calculator in single precision")
 set(CPACK_PACKAGE_DESCRIPTION "Ostrilume reads one arithmetic expression (decimal numbers, + - * / ^, a sign

@@ -1,0 +1,64 @@
+# The hardening that Debian builds its own packages with, for builds whose own
+# flags do not bring it. A flag that the environment's CPPFLAGS, CXXFLAGS or
+# LDFLAGS (or CMAKE_CXX_FLAGS, CMAKE_EXE_LINKER_FLAGS) already set, in either
+# sense, is neither added again nor overridden: a distribution's choice, such
+# as -D_FORTIFY_SOURCE=3 or -fno-stack-protector, stands.
+
+set(given_compile_flags " ${CMAKE_CXX_FLAGS} $ENV{CPPFLAGS} $ENV{CXXFLAGS} ")
+set(given_link_flags " ${CMAKE_EXE_LINKER_FLAGS} $ENV{LDFLAGS} ")
+
+# The source folder is named "." in the binary, so that every build of the
+# same commit gives the same bytes; dpkg-buildflags may have said so already.
+foreach(folder ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  string(FIND "${given_compile_flags}" "-ffile-prefix-map=${folder}=" given)
+  if(given EQUAL -1)
+    add_compile_options(-ffile-prefix-map=${folder}=.)
+  endif()
+endforeach()
+
+option(OSTRILUME_HARDENING "Add the hardening flags that the given build flags do not set" ON)
+if(NOT OSTRILUME_HARDENING OR OSTRILUME_SANITIZE)
+  return()
+endif()
+
+include(CheckCXXCompilerFlag)
+
+# Adds compile flag unless the given flags match pattern; code generation flags
+# only where the compiler takes them (-fcf-protection exists on x86 alone).
+function(harden_compile flag pattern)
+  if(given_compile_flags MATCHES "${pattern}")
+    return()
+  endif()
+  if(flag MATCHES "^-W")
+    add_compile_options(${flag})
+    return()
+  endif()
+  string(MAKE_C_IDENTIFIER "ostrilume_takes${flag}" takes)
+  check_cxx_compiler_flag(${flag} ${takes})
+  if(${takes})
+    add_compile_options(${flag})
+  endif()
+endfunction()
+
+function(harden_link flag pattern)
+  if(NOT given_link_flags MATCHES "${pattern}")
+    add_link_options(${flag})
+  endif()
+endfunction()
+
+if(NOT "${given_compile_flags}${given_link_flags}" MATCHES " -f(no-)?(PIE|pie|PIC|pic) | -(no-)?pie ")
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+  include(CheckPIESupported)
+  check_pie_supported()
+endif()
+harden_compile(-fstack-protector-strong " -f(no-)?stack-protector")
+harden_compile(-fstack-clash-protection " -f(no-)?stack-clash-protection ")
+harden_compile(-fcf-protection " -f(no-)?cf-protection")
+harden_compile(-Wformat " -W(no-)?format ")
+harden_compile(-Werror=format-security " -W(no-|(no-)?error=)?format-security ")
+# Fortification needs the optimiser, so it comes with the optimising builds.
+if(NOT given_compile_flags MATCHES "_FORTIFY_SOURCE")
+  add_compile_options($<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-D_FORTIFY_SOURCE=2>)
+endif()
+harden_link(-Wl,-z,relro "-z,?(no)?relro")
+harden_link(-Wl,-z,now "-z,?(now|lazy)")

@@ -8,6 +8,8 @@ work=$2/$3
 case_name=$3
 mkdir -p "$work"
 cd "$work" || exit 2
+# Some inputs are large: the folder stays only when the case fails.
+trap 'code=$?; cd / && [ $code = 0 ] && rm -rf "$work"; exit $code' EXIT
 
 rule='═════════════════════════════════════════════════════'
 

@@ -2,7 +2,7 @@
 # Installs the program from the build tree, or builds the Debian package as
 # the package workflow does, checks it as Debian's own tools do, builds it
 # again in another folder and once from a source tree without git, and
-# compares the bytes.
+# compares the bytes. The work folder is removed when every check passes.
 # Usage: install_test.sh tree|package BUILD_DIR WORK_DIR VERSION SOURCE_DIR SANITIZED
 set -u
 kind=$1 build=$2 work=$3 version=$4 source=$5 sanitized=$6
@@ -11,13 +11,8 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 [ "$kind" != tree ] && [ "$sanitized" = ON ] && skip "the package is built from the release build, not a sanitizer build"
 fail() { echo "FAILED: $*"; exit 1; }
 
-# Installs Debian package $2 when command $1 is missing, or skips the test.
-install_missing() {
-    if ! command -v "$1" > /dev/null && [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null; then
-        { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$2"; } > /dev/null 2>&1
-    fi
-    command -v "$1" > /dev/null || skip "$1 is not installed and could not be installed"
-}
+# Skips the test when command $1, from Debian package $2, is missing.
+require() { command -v "$1" > /dev/null || skip "$1 is not installed (Debian package $2)"; }
 
 # The installed binary must evaluate and print its answer box.
 check_binary() {
@@ -29,6 +24,7 @@ check_binary() {
 # The manual page must render without a warning and break no word at a line end.
 check_manual() {
     local page=$1 warnings width
+    require groff groff-base
     warnings=$(zcat "$page" | groff -ww -z -man 2>&1) || fail "groff failed"
     [ -z "$warnings" ] || fail "groff warns: $warnings"
     command -v man > /dev/null || return 0
@@ -42,7 +38,13 @@ check_manual() {
     done
 }
 
-check_documents() {
+# The licence as the project ships it.
+check_licence() {
+    cmp -s "$source/LICENSE" "$1/share/doc/ostrilume/LICENSE" || fail "no licence in $1/share/doc/ostrilume"
+}
+
+# The Debian package's own documents, which only the package carries.
+check_debian_documents() {
     local doc=$1/share/doc/ostrilume
     [ -f "$doc/copyright" ] || fail "no $doc/copyright"
     grep -qx 'License: Expat' "$doc/copyright" || fail "the copyright file names no licence"
@@ -64,32 +66,37 @@ tree)
     cmake --install "$build" --prefix "$work/prefix" > /dev/null || fail "cmake --install"
     check_binary "$work/prefix/bin/ostrilume"
     check_manual "$work/prefix/share/man/man1/ostrilume.1.gz"
-    check_documents "$work/prefix" ;;
+    check_licence "$work/prefix"
+    [ ! -e "$work/prefix/share/doc/ostrilume/copyright" ] || fail "cmake --install installs Debian's copyright file" ;;
 package)
-    command -v dpkg-deb > /dev/null || skip "dpkg-deb is not installed"
+    require dpkg-deb dpkg
+    require lintian lintian
+    require hardening-check devscripts
     build_package "$source" "$work/first" && first=$deb
     [ "$(dpkg-deb -f "$first" Package)" = ostrilume ] || fail "wrong Package field"
     [ "$(dpkg-deb -f "$first" Version)" = "$version" ] || fail "wrong Version field"
     dpkg -x "$first" "$work/root" || fail "dpkg -x"
     check_binary "$work/root/usr/bin/ostrilume"
     check_manual "$work/root/usr/share/man/man1/ostrilume.1.gz"
-    check_documents "$work/root/usr"
-    install_missing lintian lintian
-    install_missing hardening-check devscripts
+    check_debian_documents "$work/root/usr"
     lintian --allow-root "$first" > "$work/lintian.log" 2>&1
     ! grep -E '^[EW]:' "$work/lintian.log" || fail "lintian reports errors or warnings"
     hardening-check "$work/root/usr/bin/ostrilume" > "$work/hardening.log"
     for check in 'Position Independent Executable' 'Stack protected' 'Read-only relocations' 'Immediate binding'; do
         grep -q "^ $check: yes" "$work/hardening.log" || { cat "$work/hardening.log"; fail "$check"; }
     done
-    readelf -S "$work/root/usr/bin/ostrilume" | grep -qE '\.symtab|\.debug' && fail "the packaged binary is not stripped"
+    readelf -S "$work/root/usr/bin/ostrilume" | grep -qE '\.symtab|\.debug|\.comment|\.note ' \
+        && fail "the packaged binary is not stripped as dh_strip strips"
 
     # The same bytes from a build in another folder.
     build_package "$source" "$work/second-build-in-another-folder"
     cmp "$first" "$deb" || fail "two builds of the same source give different packages"
     # A source tree without git: the package still builds, with the same program.
+    # It takes the files git knows and the new ones it does not ignore, but
+    # not the build folder, wherever that is.
     mkdir -p "$work/unpacked/ostrilume-$version"
     (cd "$source" && git ls-files -z --cached --others --exclude-standard 2> /dev/null \
+        | grep -zv "^$(realpath --relative-to "$source" "$build")/" \
         | xargs -0 cp --parents -t "$work/unpacked/ostrilume-$version") || skip "the source is not a git checkout"
     build_package "$work/unpacked/ostrilume-$version" "$work/from-tarball"
     dpkg -x "$deb" "$work/from-tarball-root"
@@ -99,4 +106,5 @@ package)
     [ "$(dpkg-deb --fsys-tarfile "$deb" | tar -tv --full-time | awk 'NR == 1 { print $4 }')" = "$day" ] \
         || fail "without git the package's files do not carry the changelog's date, $day" ;;
 esac
+rm -rf "$work"
 echo "ok"

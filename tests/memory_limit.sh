@@ -17,6 +17,8 @@ if [ "$sanitized" = ON ]; then
 fi
 command -v prlimit > /dev/null || { echo "SKIPPED: prlimit (util-linux) is not installed"; exit 77; }
 mkdir -p "$work" && cd "$work" || exit 2
+# The inputs are large: the folder stays only when the test fails.
+trap 'code=$?; cd / && [ $code = 0 ] && rm -rf "$work"; exit $code' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
 repeat() { head -c "$2" /dev/zero | tr '\0' "$1"; }

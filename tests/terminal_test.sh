@@ -2,28 +2,30 @@
 # Runs the program in a real terminal under tmux: the prompt must be on the
 # screen before anything is typed, which shows that it was flushed, and the
 # answer box must follow the typed expression.
-# Usage: terminal_test.sh BINARY [--debug]
+# Usage: terminal_test.sh WORKDIR BINARY [--debug]
 set -u
-binary=$1
-shift
+work=$1 binary=$2
+shift 2
 skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAILED: $*"; tmux -L "$socket" capture-pane -p -t calc -S - 2> /dev/null; cleanup; exit 1; }
-cleanup() { tmux -L "$socket" kill-server 2> /dev/null; }
+fail() { echo "FAILED: $*"; screen 2> /dev/null; cleanup; exit 1; }
+cleanup() { terminal kill-server 2> /dev/null; rm -rf "$work"; }
 
-if ! command -v tmux > /dev/null && [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null; then
-    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq tmux; } > /dev/null 2>&1
-fi
-command -v tmux > /dev/null || skip "tmux is not installed and could not be installed"
+command -v tmux > /dev/null || skip "tmux is not installed (Debian package tmux)"
 
-socket=ostrilume-test-$$
+# tmux's socket stays in the work folder (a relative path, since a socket's
+# whole path may be at most 107 bytes), and tmux starts every command with
+# /bin/sh, whatever the user's login shell is (nologin, say).
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
+terminal() { SHELL=/bin/sh tmux -S ./tmux.socket "$@"; }
 export LC_ALL=C.UTF-8  # so that the screen shows the program's UTF-8 as it is
-tmux -u -L "$socket" -f /dev/null new-session -d -s calc -x 100 -y 60 2> /dev/null \
+terminal -u -f /dev/null new-session -d -s calc -x 100 -y 60 /bin/sh 2> /dev/null \
     || skip "tmux cannot start a session here"
-tmux -L "$socket" set-option -t calc remain-on-exit on > /dev/null
-tmux -L "$socket" set-option -t calc history-limit 5000 > /dev/null
-tmux -L "$socket" respawn-pane -k -t calc "$(printf '%q ' "$binary" "$@")"
+terminal set-option -t calc default-shell /bin/sh > /dev/null
+terminal set-option -t calc remain-on-exit on > /dev/null
+terminal set-option -t calc history-limit 5000 > /dev/null
+terminal respawn-pane -k -t calc "$(printf '%q ' "$binary" "$@")"
 
-screen() { tmux -L "$socket" capture-pane -p -t calc -S -; }
+screen() { terminal capture-pane -p -t calc -S -; }
 
 # Waits up to ten seconds for a line of the screen that matches $1.
 wait_for() {
@@ -35,7 +37,7 @@ wait_for() {
 }
 
 wait_for '^➤ \?$' || fail "the prompt never showed"
-tmux -L "$socket" send-keys -t calc '3*(2+5)^2' Enter
+terminal send-keys -t calc '3*(2+5)^2' Enter
 wait_for '^Tulos:   147$' || fail "no answer box"
 for line in '^➤ 3\*(2+5)^2$' '^✨ LOPULLINEN VASTAUS$' '^Lauseke: 3\*(2+5)^2$'; do
     screen | grep -q -- "$line" || fail "no line matching $line"

@@ -97,7 +97,7 @@ package)
     mkdir -p "$work/unpacked/ostrilume-$version"
     (cd "$source" && git ls-files -z --cached --others --exclude-standard 2> /dev/null \
         | grep -zv "^$(realpath --relative-to "$source" "$build")/" \
-        | xargs -0 cp --parents -t "$work/unpacked/ostrilume-$version") || skip "the source is not a git checkout"
+        | xargs -0 cp --parents -t "$work/unpacked/ostrilume-$version") || skip "the source is not a git checkout, or git (Debian package git) is missing"
     build_package "$work/unpacked/ostrilume-$version" "$work/from-tarball"
     dpkg -x "$deb" "$work/from-tarball-root"
     cmp "$work/root/usr/bin/ostrilume" "$work/from-tarball-root/usr/bin/ostrilume" \

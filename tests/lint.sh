@@ -10,11 +10,11 @@ sources() { find "$@" \( -name '*.cpp' -o -name '*.hpp' \) | sort; }
 
 case $kind in
 format)
-    command -v clang-format > /dev/null || skip "clang-format is not installed"
+    command -v clang-format > /dev/null || skip "clang-format is not installed (Debian package clang-format)"
     # shellcheck disable=SC2046
     clang-format --dry-run --Werror $(sources common evaluation console tests fuzz bench) ;;
 tidy)
-    command -v clang-tidy > /dev/null || skip "clang-tidy is not installed"
+    command -v clang-tidy > /dev/null || skip "clang-tidy is not installed (Debian package clang-tidy)"
     # shellcheck disable=SC2046
     clang-tidy -p "$build" --quiet $(find common evaluation console -name '*.cpp' | sort) ;;
 esac

@@ -15,7 +15,7 @@ if [ "$sanitized" = ON ]; then
     echo "SKIPPED: a sanitizer build reserves far more address space than any limit here"
     exit 77
 fi
-command -v prlimit > /dev/null || { echo "SKIPPED: prlimit (util-linux) is not installed"; exit 77; }
+command -v prlimit > /dev/null || { echo "SKIPPED: prlimit is not installed (Debian package util-linux)"; exit 77; }
 mkdir -p "$work" && cd "$work" || exit 2
 # The inputs are large: the folder stays only when the test fails.
 trap 'code=$?; cd / && [ $code = 0 ] && rm -rf "$work"; exit $code' EXIT

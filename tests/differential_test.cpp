@@ -3,7 +3,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <initializer_list>
 #include <random>
 #include <string>
 #include <string_view>
@@ -22,16 +21,6 @@ namespace {
 std::mt19937 randomBits(20261209);
 
 int below(int count) { return static_cast<int>(randomBits() % static_cast<std::uint32_t>(count)); }
-
-// Joins pieces in the order written. The pieces of a braced list are made
-// from left to right, which the operands of + are not (g++ makes them right to
-// left on x86, left to right elsewhere), and every machine must draw the same
-// expressions.
-std::string joined(std::initializer_list<std::string> pieces) {
-    std::string text;
-    for (const auto& piece : pieces) text += piece;
-    return text;
-}
 
 std::string pick(const std::vector<std::string>& choices) {
     return choices[below(static_cast<int>(choices.size()))];
@@ -54,15 +43,23 @@ std::string tinyNumber() {
 // through all three phases; the other half break every rule.
 bool noisy = false;
 
+// Each random piece is drawn in a statement of its own: the operands of + are
+// made in an unspecified order (g++ makes them right to left on x86, left to
+// right elsewhere), and every machine must draw the same expressions.
 std::string number() {
     const int wellFormed[] = {0, 1, 3, 9};
+    std::string text;
     switch (noisy ? below(12) : wellFormed[below(4)]) {
         case 0: return digits(3);
-        case 1: return joined({digits(4), ".", digits(4)});
-        case 2: return joined({pick({".", ","}), digits(3)});
-        case 3: return joined({digits(2), ",", digits(3)});
-        case 4: return joined({digits(2), pick({".", ",", ".."})});
-        case 5: return joined({digits(2), ".", digits(2), pick({".", ","}), digits(2)});
+        case 1: text = digits(4) + "."; return text += digits(4);
+        case 2: text = pick({".", ","}); return text += digits(3);
+        case 3: text = digits(2) + ","; return text += digits(3);
+        case 4: text = digits(2); return text += pick({".", ",", ".."});
+        case 5:
+            text = digits(2) + ".";
+            text += digits(2);
+            text += pick({".", ","});
+            return text += digits(2);
         case 6: return digits(45) + "9";  // beyond single precision from 39 digits
         case 7: return tinyNumber();
         case 8: return pick({"16777217", "340282356779733661637539395458142568448", "3.4028235e38", "1e-45"});
@@ -98,10 +95,15 @@ std::string group(int depth) {
 // shorter than the group itself, which is where rewriting the text in place
 // has its edge cases.
 std::string shortGroup() {
-    auto shortNumber = [] { return below(3) == 0 ? digits(2) : joined({digits(1), ".", digits(2)}); };
+    auto shortNumber = [] {
+        if (below(3) == 0) return digits(2);
+        std::string text = digits(1) + ".";
+        return text += digits(2);
+    };
     std::string text = "(";
     text += shortNumber();
-    text += joined({pick({"+", "-", "*", "/"}), shortNumber()});
+    text += pick({"+", "-", "*", "/"});
+    text += shortNumber();
     return text += ")";
 }
 
@@ -119,7 +121,8 @@ std::string expression(int depth) {
         } else if (kind < 9 || !noisy) {
             text += shortGroup();
         } else if (kind < 10) {
-            text += joined({junk(), number()});
+            text += junk();
+            text += number();
         } else {
             text += junk();
         }

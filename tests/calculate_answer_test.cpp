@@ -8,8 +8,6 @@ namespace {
 
 constexpr float inf = std::numeric_limits<float>::infinity();
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
-// The one NaN an operation yields on every machine.
-constexpr float negativeNan = -nan;
 
 struct Row {
     float left;

@@ -1,6 +1,6 @@
-# Runs BINARY (through EMULATOR, when that is set) with CASE.in on standard input and the arguments in CASE.args,
-# then compares every byte of standard output with CASE.out and the exit status
-# with CASE.status (0 when absent). With OUTPUT set, standard output goes there
+# Runs BINARY (through EMULATOR, when that is set) with CASE.in on standard
+# input and the arguments in CASE.args, then compares every byte of standard
+# output with CASE.out and the exit status with CASE.status (0 when absent). With OUTPUT set, standard output goes there
 # instead and only the exit status (EXPECTED_STATUS) is checked.
 set(arguments "")
 if(EXISTS ${CASE}.args)

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "captured.hpp"
+
+// The one NaN that every operation yields, on every machine.
+inline constexpr float negativeNan = -std::numeric_limits<float>::quiet_NaN();
 
 // One row of a table: a call's input, the value it must return and what it
 // must print.

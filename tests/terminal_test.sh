@@ -13,14 +13,13 @@ cleanup() { terminal kill-server 2> /dev/null; rm -rf "$work"; }
 command -v tmux > /dev/null || skip "tmux is not installed (Debian package tmux)"
 
 # tmux's socket stays in the work folder (a relative path, since a socket's
-# whole path may be at most 107 bytes), and tmux starts every command with
-# /bin/sh, whatever the user's login shell is (nologin, say).
+# whole path may be at most 107 bytes). tmux starts commands with $SHELL, or
+# else the login shell, which may be nologin: here it is always /bin/sh.
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
 terminal() { SHELL=/bin/sh tmux -S ./tmux.socket "$@"; }
 export LC_ALL=C.UTF-8  # so that the screen shows the program's UTF-8 as it is
-terminal -u -f /dev/null new-session -d -s calc -x 100 -y 60 /bin/sh 2> /dev/null \
+terminal -u -f /dev/null new-session -d -s calc -x 100 -y 60 2> /dev/null \
     || skip "tmux cannot start a session here"
-terminal set-option -t calc default-shell /bin/sh > /dev/null
 terminal set-option -t calc remain-on-exit on > /dev/null
 terminal set-option -t calc history-limit 5000 > /dev/null
 terminal respawn-pane -k -t calc "$(printf '%q ' "$binary" "$@")"

@@ -7,6 +7,7 @@
 
 #include "common/output.hpp"
 #include "evaluation/evaluation.hpp"
+#include "evaluation/power.hpp"
 #include "evaluation/trace.hpp"
 
 namespace {
@@ -159,8 +160,8 @@ void reducePhase(std::vector<float>& numbers, std::vector<char>& operators, int 
 }
 
 // IEEE 754 leaves the sign of a NaN to the machine: x86 makes it negative,
-// most other processors positive, and powf may flip it. The sign is printed,
-// so every NaN an operation yields becomes the one x86 has always shown.
+// most other processors positive. The sign is printed, so every NaN an
+// operation yields becomes the one x86 has always shown.
 float sameNanOnEveryMachine(float result) {
     return std::isnan(result) ? -std::numeric_limits<float>::quiet_NaN() : result;
 }
@@ -210,7 +211,7 @@ float calculateAnswer(float left, float right, char op) {
             }
             result = left / right;
             break;
-        case '^': result = std::pow(left, right); break;
+        case '^': result = power(left, right); break;
         default: println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op); return 0;
     }
     result = sameNanOnEveryMachine(result);

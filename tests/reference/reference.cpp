@@ -9,6 +9,7 @@
 
 #include "common/debug.hpp"
 #include "common/output.hpp"
+#include "tests/reference/mpfr_power.hpp"
 
 namespace reference {
 
@@ -98,7 +99,7 @@ float calculateAnswer(float left, float right, char op) {
         result = oneNan(left / right);
         if (DEBUG) println("➗  Jakolasku: {} ÷ {} = {}", left, right, result);
     } else if (op == '^') {
-        result = oneNan(powf(left, right));
+        result = oneNan(mpfrPower(left, right));
         if (DEBUG) println("⬆️  Eksponentiointi: {} ^ {} = {}", left, right, result);
     } else {
         println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op);

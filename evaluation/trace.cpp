@@ -84,7 +84,7 @@ void traceSimpleResult(float value) {
     if (DEBUG) println("\n✅ Yksinkertaisen lausekkeen tulos: {}", value);
 }
 
-void printOperation(float left, float right, char op, float result) {
+float printOperation(float left, float right, char op, float result) {
     switch (op) {
         case '+': println("➕  Yhteenlasku: {} + {} = {}", left, right, result); break;
         case '-': println("➖  Vähennyslasku: {} - {} = {}", left, right, result); break;
@@ -92,4 +92,5 @@ void printOperation(float left, float right, char op, float result) {
         case '/': println("➗  Jakolasku: {} ÷ {} = {}", left, right, result); break;
         default: println("⬆️  Eksponentiointi: {} ^ {} = {}", left, right, result); break;
     }
+    return result;
 }

@@ -26,14 +26,15 @@ void traceSimpleResult(float value);
 
 // One reduction, before and after its operation. These come once per operator,
 // so their test of DEBUG is inline: without the trace, a reduction makes no
-// call for them.
+// call for them. The line after the operation returns the result, so that an
+// operation can end with it.
 void printStep(std::size_t position, float left, char op, float right);
-void printOperation(float left, float right, char op, float result);
+float printOperation(float left, float right, char op, float result);
 
 inline void traceStep(std::size_t position, float left, char op, float right) {
     if (DEBUG) printStep(position, left, op, right);
 }
 
-inline void traceOperation(float left, float right, char op, float result) {
-    if (DEBUG) printOperation(left, right, op, result);
+inline float traceOperation(float left, float right, char op, float result) {
+    return DEBUG ? printOperation(left, right, op, result) : result;
 }

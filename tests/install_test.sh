@@ -87,6 +87,8 @@ package)
     done
     readelf -S "$work/root/usr/bin/ostrilume" | grep -qE '\.symtab|\.debug|\.comment|\.note ' \
         && fail "the packaged binary is not stripped as dh_strip strips"
+    needed=$(readelf -d "$work/root/usr/bin/ostrilume" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | grep -vE '^(libc\.so|ld-linux)')
+    [ -z "$needed" ] || fail "the program loads more than the C library: $needed"
 
     # The same bytes from a build in another folder.
     build_package "$source" "$work/second-build-in-another-folder"

@@ -40,6 +40,10 @@ namespace {
 
 constexpr float infinity = std::numeric_limits<float>::infinity();
 
+// The one NaN the function returns: arithmetic on a NaN gives a NaN whose sign
+// and payload depend on the processor.
+constexpr float notANumber = std::numeric_limits<float>::quiet_NaN();
+
 // ---------------------------------------------------------------------------
 // The split of the base, and the tables and polynomials of the double paths.
 //
@@ -268,14 +272,17 @@ float slowPower(float x, float y) {
 
 // 2^(t/128) = 2^(n/128)·2^(r/128) with whole n and |r| <= 1/2: 2^(n/128) from
 // the table, its power of two added straight to the exponent bits, and r.
-// Both come from the stored bits of the rounded sum, so that they agree even
-// where the sum was computed in more precision first; r is exact.
+// n comes from the stored bits of the rounded sum t + 1.5·2^52, and r from n
+// itself: where the sum is computed in more precision first (x87), the
+// compiler may take that value for the sum again, but n stays what was
+// stored. r is exact.
 constexpr double roundingShift = 0x1.8p52;  // rounds any double below 2^51 to a whole number
 
-std::pair<double, double> splitExponent(double t) {
-    auto bits = std::bit_cast<std::uint64_t>(t + roundingShift);
-    double r = t - (std::bit_cast<double>(bits) - roundingShift);
-    auto n = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+std::uint64_t roundedBits(double t) { return std::bit_cast<std::uint64_t>(t + roundingShift); }
+
+std::pair<double, double> splitExponent(double t, std::uint64_t rounded) {
+    auto n = static_cast<std::int32_t>(static_cast<std::uint32_t>(rounded));
+    double r = t - n;
     auto fraction = std::bit_cast<std::uint64_t>(twoToTheFractions[static_cast<std::size_t>(n & 127)]);
     auto scale = std::bit_cast<double>(fraction + (static_cast<std::uint64_t>(n >> 7) << 52));
     return {scale, r};
@@ -301,7 +308,7 @@ float precisePower(float x, float y) {
     double t = static_cast<double>(y) * 128 * (exponent + log2OfReciprocals[interval] + log2OfOnePlus(z));
     if (t >= 129 * 128) return infinity;
     if (t <= -151 * 128) return 0;
-    auto [scale, r] = splitExponent(t);
+    auto [scale, r] = splitExponent(t, roundedBits(t));
     double result = scale * exp2OfSmall(r);
     if (result >= 0x1p-126) {
         return nearMidpoint(result, 1 << 14) ? slowPower(x, y) : static_cast<float>(result);
@@ -330,11 +337,15 @@ float quickPower(float x, float y) {
     double z = m * reciprocals[interval] - 1;  // exact
     double t =
         static_cast<double>(y) * 128 * (exponent + log2OfReciprocals[interval] + quickLog2OfOnePlus(z));
-    if (!(std::fabs(t - 256) < 16256)) {
+    // Powers from 2^-125 to 2^129 have n from -16000 to 16512, and only they
+    // put the rounded sum's bits in that one short range: beyond 2^51, where
+    // the sum no longer rounds, no t does.
+    auto rounded = roundedBits(t);
+    if (rounded - (std::bit_cast<std::uint64_t>(roundingShift) - 16000) > 32512) {
         if (t >= 129 * 128) return infinity;
         return t <= -151 * 128 ? 0 : precisePower(x, y);
     }
-    auto [scale, r] = splitExponent(t);
+    auto [scale, r] = splitExponent(t, rounded);
     double result = scale * quickExp2OfSmall(r);
     return nearMidpoint(result, 1 << 16) ? precisePower(x, y) : static_cast<float>(result);
 }
@@ -345,7 +356,7 @@ float quickPower(float x, float y) {
 // A base or an exponent that is 0, infinite or not a number.
 float ruledPower(float base, float exponent) {
     if (exponent == 0 || base == 1) return 1;
-    if (std::isnan(base) || std::isnan(exponent)) return base + exponent;
+    if (std::isnan(base) || std::isnan(exponent)) return notANumber;
     float size = std::fabs(base);
     if (std::isinf(exponent)) {
         if (size == 1) return 1;
@@ -361,7 +372,7 @@ float ruledPower(float base, float exponent) {
 float otherPower(float base, float exponent) {
     if (!isFiniteAndNotZero(base) || !isFiniteAndNotZero(exponent)) return ruledPower(base, exponent);
     if (base > 0) return precisePower(base, exponent);
-    if (!isInteger(exponent)) return std::numeric_limits<float>::quiet_NaN();
+    if (!isInteger(exponent)) return notANumber;
     float size = precisePower(-base, exponent);
     return isOddInteger(exponent) ? -size : size;
 }

@@ -57,7 +57,7 @@ TEST(Digest, PowerGivesWhatAmd64Gives) {
         auto [base, exponent] = powerPair(random, pair % powerFamilyCount);
         digest.add(power(base, exponent));
     }
-    EXPECT_EQ(digest.value, 14660604630542607330u) << "the power function's results differ from amd64's";
+    EXPECT_EQ(digest.value, 11722421424383401719u) << "the power function's results differ from amd64's";
 }
 
 }  // namespace

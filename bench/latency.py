@@ -60,7 +60,7 @@ def check_targets(median, peak, failures):
         failures.append("bc is not installed: the latency targets are not checked")
         return
     targets = [
-        ("median at most 1.3x the C program's", median[CALCULATOR] / median[C_PROGRAM], lambda r: r <= 1.3),
+        ("median at most 1.05x the C program's", median[CALCULATOR] / median[C_PROGRAM], lambda r: r <= 1.05),
         ("median below bc's", median[CALCULATOR] / median["bc"], lambda r: r < 1.0),
         ("peak RSS at most 1.25x bc's", peak[CALCULATOR] / peak["bc"], lambda r: r <= 1.25),
     ]

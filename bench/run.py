@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Builds ostrilume in Release and prints Markdown tables: the start-up latency
 of one run on a short expression beside other programs (bench/latency.py),
-how time and peak memory grow with the input from 1 to 32 MB on every
-benchmark shape, and ostrilume side by side with the lower bound and with bc
-on the same large input.
+the power function's throughput beside the C library's powf
+(bench/power_throughput.cpp), how time and peak memory grow with the input
+from 1 to 32 MB on every benchmark shape, and ostrilume side by side with the
+lower bound and with bc on the same large input.
 
-Usage: bench/run.py [--tables latency,scaling,comparison] [--runs 500] [--sizes 1,2,4,8,16,32]
+Usage: bench/run.py [--tables latency,power,scaling,comparison] [--runs 500] [--sizes 1,2,4,8,16,32]
                     [--repeat 5] [--bc-timeout 120] [--large 100]
 """
 import argparse
@@ -107,6 +108,28 @@ def scaling_table(sizes, repeat, work, failures):
                 failures.append(f"{shape} at {size} MB exited with status {status}")
 
 
+def power_table(failures):
+    """The power function against powf as glibc runs it on this machine, and
+    against the variant glibc takes for the same instruction set as the
+    calculator, baseline x86-64 (no FMA), on a machine that has more."""
+    subprocess.run(["cmake", "--build", "build", "--target", "ostrilume_power_throughput"], cwd=ROOT,
+                   check=True, stdout=subprocess.DEVNULL)
+    program = [str(ROOT / "build" / "bench" / "ostrilume_power_throughput")]
+    print("Nanoseconds per call, median of 15 rounds of 2^20 pairs, the two functions taking turns:\n")
+    rows = subprocess.run(program, check=True, capture_output=True, text=True).stdout
+    print(rows)
+    baseline = dict(os.environ, GLIBC_TUNABLES="glibc.cpu.hwcaps=-AVX2_Usable,-FMA_Usable,-FMA,-AVX2")
+    print("The same with glibc's powf restricted to the calculator's instruction set "
+          "(GLIBC_TUNABLES, no FMA or AVX2):\n")
+    baseline_rows = subprocess.run(program, check=True, capture_output=True, text=True, env=baseline).stdout
+    print(baseline_rows)
+    ratio = float(rows.strip().splitlines()[-1].split("|")[-2])
+    met = ratio >= 1.0
+    print(f"- ostrilume's throughput at least powf's over all pairs: {ratio:.2f}x, {'met' if met else 'NOT MET'}")
+    if not met:
+        failures.append(f"power throughput target not met ({ratio:.2f}x powf's)")
+
+
 def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
     subprocess.run(["cmake", "--build", "build", "--target", "ostrilume_lower_bound"], cwd=ROOT,
                    check=True, stdout=subprocess.DEVNULL)
@@ -135,7 +158,7 @@ def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--tables", default="latency,scaling,comparison", help="which, comma-separated")
+    parser.add_argument("--tables", default="latency,power,scaling,comparison", help="which, comma-separated")
     parser.add_argument("--runs", type=int, default=500, help="interleaved runs of each program for latency")
     parser.add_argument("--sizes", default="1,2,4,8,16,32", help="MB, comma-separated")
     parser.add_argument("--repeat", type=int, default=5, help="runs per input; the fastest counts")
@@ -150,6 +173,9 @@ def main():
     with tempfile.TemporaryDirectory(prefix="ostrilume-bench-") as work:
         if "latency" in tables:
             latency_table(ROOT, BINARY, Path(work), args.runs, failures)
+            print()
+        if "power" in tables:
+            power_table(failures)
             print()
         if "scaling" in tables:
             scaling_table([int(s) for s in args.sizes.split(",")], args.repeat, Path(work), failures)

@@ -1,0 +1,83 @@
+// Throughput of the calculator's power function beside the C library's powf
+// on the same pairs, in the same run: each family of the tests' pairs, and the
+// powers in the benchmark's own expressions (a decimal to 1, 2 or 3), 2^20
+// pairs a round, the two functions taking turns for 15 rounds. Prints a
+// Markdown table with the median nanoseconds per call.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "evaluation/evaluation.hpp"
+#include "evaluation/power.hpp"
+#include "tests/power_pairs.hpp"
+
+namespace {
+
+using Pairs = std::vector<std::pair<float, float>>;
+
+volatile float sink;
+
+template <typename Power>
+double nanosecondsPerCall(const Pairs& pairs, Power function) {
+    auto start = std::chrono::steady_clock::now();
+    float sum = 0;
+    for (const auto& [base, exponent] : pairs) sum += function(base, exponent);
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    sink = sum;
+    return std::chrono::duration<double, std::nano>(elapsed).count() / static_cast<double>(pairs.size());
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The powers that bench/generate.py writes: a decimal from 1.01 to 999.99
+// to the power 1, 2 or 3.
+Pairs benchmarkPowers(std::mt19937_64& random) {
+    Pairs pairs;
+    for (int i = 0; i < 1 << 20; ++i) {
+        std::string text = std::to_string(1 + random() % 999);
+        text += '.';
+        text += std::to_string(1 + random() % 99);
+        pairs.emplace_back(evaluateSimple(text), static_cast<float>(1 + random() % 3));
+    }
+    return pairs;
+}
+
+void row(const std::string& name, const Pairs& pairs, double& ours, double& theirs) {
+    std::vector<double> calculator;
+    std::vector<double> library;
+    for (int round = 0; round < 15; ++round) {
+        calculator.push_back(nanosecondsPerCall(pairs, power));
+        library.push_back(nanosecondsPerCall(pairs, [](float x, float y) { return std::pow(x, y); }));
+    }
+    double a = median(calculator);
+    double b = median(library);
+    ours += a;
+    theirs += b;
+    std::printf("| %s | %.2f | %.2f | %.2f |\n", name.c_str(), a, b, b / a);
+}
+
+}  // namespace
+
+int main() {
+    std::printf("| pairs | ostrilume ns | powf ns | ostrilume's throughput / powf's |\n");
+    std::printf("| --- | ---: | ---: | ---: |\n");
+    std::mt19937_64 random(20261209);
+    double ours = 0;
+    double theirs = 0;
+    row("the benchmark's expressions: decimal ^ 1, 2 or 3", benchmarkPowers(random), ours, theirs);
+    for (int family = 0; family < powerFamilyCount; ++family) {
+        Pairs pairs;
+        for (int i = 0; i < 1 << 20; ++i) pairs.push_back(powerPair(random, family));
+        row(std::string(powerFamilyName(family)), pairs, ours, theirs);
+    }
+    std::printf("| all of them, equally weighted | %.2f | %.2f | %.2f |\n", ours / (powerFamilyCount + 1),
+                theirs / (powerFamilyCount + 1), theirs / ours);
+}

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <charconv>
 #include <limits>
 #include <string>
 #include <vector>
@@ -7,6 +6,7 @@
 #include "common/output.hpp"
 #include "evaluation/evaluation.hpp"
 #include "evaluation/power.hpp"
+#include "evaluation/read_float.hpp"
 #include "evaluation/trace.hpp"
 
 namespace {
@@ -41,7 +41,7 @@ bool startsOperand(std::string_view text, std::size_t i) {
 
 // Most operands are short whole numbers. One of up to nine digits fits an
 // int, and converting that int to float rounds to nearest, ties to even,
-// exactly as from_chars rounds the digits, only with much less work.
+// exactly as readFloat rounds the digits, only with much less work.
 float wholeNumber(std::string_view digits, bool negative) {
     int whole = 0;
     for (char digit : digits) {
@@ -50,7 +50,7 @@ float wholeNumber(std::string_view digits, bool negative) {
     return negative ? -static_cast<float>(whole) : static_cast<float>(whole);
 }
 
-// from_chars reads the longest leading decimal number ("1.2.3" is 1.2, "5."
+// readFloat reads the longest leading decimal number ("1.2.3" is 1.2, "5."
 // is 5) and never depends on the locale. A number it cannot read, or one that
 // single precision cannot hold, is reported and counts as 0.
 float readNumber(std::string_view numberText) {
@@ -62,7 +62,7 @@ float readNumber(std::string_view numberText) {
         digits = withPoints;
     }
     float value = 0;
-    auto error = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
+    auto error = readFloat(digits.data(), digits.data() + digits.size(), value).ec;
     if (error == std::errc::invalid_argument) {
         println("\n❌ VIRHE: Virheellinen luku: '{}'", numberText);
         return 0;

@@ -1,5 +1,7 @@
 #include "tests/reference/reference.hpp"
 
+#include <fast_float/fast_float.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -29,18 +31,24 @@ bool startsOperand(const std::string& text, int i) {
     return before == '(' || before == '^' || before == '*' || before == '/';
 }
 
+// fast_float reads the number; a value that rounds to infinity, or to zero
+// from a digit other than 0, is out of range.
 float convert(const std::string& numberText) {
     std::string withPoints = numberText;
     for (char& c : withPoints) {
         if (c == ',') c = '.';
     }
     float value = 0;
-    auto error = std::from_chars(withPoints.data(), withPoints.data() + withPoints.size(), value).ec;
-    if (error == std::errc::invalid_argument) {
+    auto result = fast_float::from_chars(withPoints.data(), withPoints.data() + withPoints.size(), value);
+    if (result.ec == std::errc::invalid_argument) {
         println("\n❌ VIRHE: Virheellinen luku: '{}'", numberText);
         return 0;
     }
-    if (error == std::errc::result_out_of_range) {
+    bool nonZeroDigit = false;
+    for (const char* c = withPoints.data(); c != result.ptr; c++) {
+        if (*c >= '1' && *c <= '9') nonZeroDigit = true;
+    }
+    if (result.ec != std::errc() || std::isinf(value) || (value == 0 && nonZeroDigit)) {
         println("\n❌ VIRHE: Luku on lukualueen ulkopuolella: '{}'", numberText);
         return 0;
     }

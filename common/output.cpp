@@ -1,6 +1,7 @@
 #include "common/output.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace output {
@@ -14,7 +15,17 @@ void write(std::string_view text) {
     }
 }
 
+// Infinities and NaNs are written here: the C++ libraries spell a NaN
+// differently (libc++ writes -nan(ind)).
 void writeValue(float value) {
+    if (std::isnan(value)) {
+        write(std::signbit(value) ? "-nan" : "nan");
+        return;
+    }
+    if (std::isinf(value)) {
+        write(value < 0 ? "-inf" : "inf");
+        return;
+    }
     char text[64];
     write({text, std::to_chars(text, text + sizeof text, value).ptr});
 }

@@ -57,6 +57,11 @@ TEST(EvaluateSimple, ReadsPointAndCommaAsDecimalPoint) {
                                    {",5", {0.5f, ""}},
                                    {"-,25", {-0.25f, ""}},
                                    {"4,", {4, ""}},
+                                   // Rounded once, straight to single precision: through a
+                                   // double the first would land on the halfway point.
+                                   {"1.00000005960464477539062500001", {1.00000012f, ""}},
+                                   {"1.000000059604644775390625", {1, ""}},
+                                   {"1.00000005960464477539062499999", {1, ""}},
                                });
 }
 

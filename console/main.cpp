@@ -1,4 +1,3 @@
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -7,6 +6,7 @@
 
 #include "common/debug.hpp"
 #include "common/output.hpp"
+#include "console/platform.hpp"
 #include "console/read_word.hpp"
 #include "evaluation/evaluation.hpp"
 
@@ -49,6 +49,7 @@ void printAnswer(std::string_view expression, float result) {
 // evaluation.
 int exitStatus(int status) {
     bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    restoreStandardStreams();
     return written ? status : 1;
 }
 
@@ -58,16 +59,14 @@ int exitStatus(int status) {
 [[noreturn]] void reportMemoryExhausted() {
     println("\n❌ VIRHE: Muisti loppui kesken!");
     std::fflush(stdout);
+    restoreStandardStreams();
     std::_Exit(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A reader that has gone away is one more output that cannot be written:
-    // the program finishes and says so in its exit status instead of being
-    // killed mid-line.
-    std::signal(SIGPIPE, SIG_IGN);
+    prepareStandardStreams();
     std::set_new_handler(reportMemoryExhausted);
     DEBUG = hasDebugOption(argc, argv);
     printBanner();

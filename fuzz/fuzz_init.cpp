@@ -2,5 +2,10 @@
 
 // Everything the evaluation prints is discarded while fuzzing.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    return std::freopen("/dev/null", "w", stdout) == nullptr ? 1 : 0;
+#ifdef _WIN32
+    constexpr const char* nowhere = "NUL";
+#else
+    constexpr const char* nowhere = "/dev/null";
+#endif
+    return std::freopen(nowhere, "w", stdout) == nullptr ? 1 : 0;
 }

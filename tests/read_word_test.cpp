@@ -8,27 +8,14 @@
 
 namespace {
 
-// A stream that serves its bytes and then fails instead of ending.
-struct FailingInput {
-    std::string bytes;
-    std::size_t served = 0;
-};
-
-ssize_t serveThenFail(void* cookie, char* buffer, std::size_t size) {
-    auto* input = static_cast<FailingInput*>(cookie);
-    if (input->served == input->bytes.size()) {
-        return -1;
-    }
-    std::size_t count = std::min(size, input->bytes.size() - input->served);
-    input->bytes.copy(buffer, count, input->served);
-    input->served += count;
-    return static_cast<ssize_t>(count);
-}
-
+// Reads word from a file that holds the bytes, as a redirected input would.
 bool readFrom(const std::string& bytes, std::string& word) {
-    std::FILE* input = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
-    bool read = readWord(input, word);
-    std::fclose(input);
+    std::FILE* file = std::fopen("read-word-input.tmp", "w+b");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::rewind(file);
+    bool read = readWord(file, word);
+    std::fclose(file);
+    std::remove("read-word-input.tmp");
     return read;
 }
 
@@ -56,6 +43,25 @@ TEST(ReadWord, TakesTheFirstWhitespaceDelimitedWord) {
     }
 }
 
+// A stream that serves its bytes and then fails instead of ending, with
+// glibc's fopencookie, and a directory.
+#ifdef __GLIBC__
+struct FailingInput {
+    std::string bytes;
+    std::size_t served = 0;
+};
+
+ssize_t serveThenFail(void* cookie, char* buffer, std::size_t size) {
+    auto* input = static_cast<FailingInput*>(cookie);
+    if (input->served == input->bytes.size()) {
+        return -1;
+    }
+    std::size_t count = std::min(size, input->bytes.size() - input->served);
+    input->bytes.copy(buffer, count, input->served);
+    input->served += count;
+    return static_cast<ssize_t>(count);
+}
+
 TEST(ReadWord, ReportsAFailedRead) {
     for (const std::string& before : std::vector<std::string>{"", "  ", "12+", std::string(9000, '1')}) {
         FailingInput failing{before};
@@ -70,5 +76,6 @@ TEST(ReadWord, ReportsAFailedRead) {
     EXPECT_FALSE(readWord(directory, word));
     std::fclose(directory);
 }
+#endif
 
 }  // namespace

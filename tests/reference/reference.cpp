@@ -11,7 +11,7 @@
 
 #include "common/debug.hpp"
 #include "common/output.hpp"
-#include "tests/reference/mpfr_power.hpp"
+#include "tests/reference/reference_power.hpp"
 
 namespace reference {
 
@@ -107,7 +107,7 @@ float calculateAnswer(float left, float right, char op) {
         result = oneNan(left / right);
         if (DEBUG) println("➗  Jakolasku: {} ÷ {} = {}", left, right, result);
     } else if (op == '^') {
-        result = oneNan(mpfrPower(left, right));
+        result = oneNan(referencePower(left, right));
         if (DEBUG) println("⬆️  Eksponentiointi: {} ^ {} = {}", left, right, result);
     } else {
         println("\n❌ VIRHE: Tuntematon operaattori: '{}'", op);

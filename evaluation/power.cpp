@@ -330,8 +330,10 @@ float quickPower(float x, float y) {
     auto offset = static_cast<std::int32_t>(xBits - intervalOrigin);
     int exponent = offset >> 23;
     auto interval = static_cast<std::size_t>((offset >> intervalBits) & 255);
-    // m as a double straight from its bits: the float's exponent field moves up
-    // to the double's and is biased anew.
+    // splitBase, unrolled for the one case here, a normal x, and with m as a
+    // double straight from its bits: the float's exponent field moves up to
+    // the double's and is biased anew. This path is the one nearly every power
+    // takes.
     auto mBits = static_cast<std::uint64_t>(xBits - (static_cast<std::uint32_t>(exponent) << 23));
     auto m = std::bit_cast<double>((mBits << 29) + (std::uint64_t{1023 - 127} << 52));
     double z = m * reciprocals[interval] - 1;  // exact

@@ -105,20 +105,68 @@ std::size_t scanOperand(std::string_view text, std::size_t start, std::vector<fl
     return end;
 }
 
-// Spaces, letters, parentheses and every other byte that neither starts an
-// operand nor is an operator are passed over.
-void scan(std::string_view text, std::vector<float>& numbers, std::vector<char>& operators) {
+// Walks the text as the scan reads it: onOperand(start) is called where an
+// operand starts and returns the position of the byte that ended it,
+// onOperator(i) at every operator byte. Spaces, letters, parentheses and every
+// other byte that neither starts an operand nor is an operator are passed over.
+template <typename OnOperand, typename OnOperator>
+void walkTokens(std::string_view text, OnOperand onOperand, OnOperator onOperator) {
     std::size_t i = 0;
     while (i < text.size()) {
         if (startsOperand(text, i)) {
-            i = scanOperand(text, i, numbers);
+            i = onOperand(i);
             continue;
         }
         if (isOperator(text[i])) {
-            operators.push_back(text[i]);
+            onOperator(i);
         }
         ++i;
     }
+}
+
+void scan(std::string_view text, std::vector<float>& numbers, std::vector<char>& operators) {
+    walkTokens(
+        text, [&](std::size_t start) { return scanOperand(text, start, numbers); },
+        [&](std::size_t i) { operators.push_back(text[i]); });
+}
+
+std::size_t endOfOperand(std::string_view text, std::size_t start) {
+    return endOfNumberText(text, text[start] == '-' ? start + 1 : start);
+}
+
+// A - right after + or - and right before a number: 10--2, or 10-(3-5) once
+// its group is written back.
+bool isSignAfterOperator(std::string_view text, std::size_t i) {
+    return text[i] == '-' && i > 0 && (text[i - 1] == '+' || text[i - 1] == '-') && i + 1 < text.size() &&
+           startsOperand(text, i + 1);
+}
+
+// A negative group written back after + or - leaves its sign where the scan
+// sees one more operator, and the operators then outnumber the operands. Each
+// such - is taken back as the sign of the number it stands before, so that
+// 10-(3-5) subtracts -2. Returns whether any was taken.
+bool takeSignsAfterOperators(std::string_view text, std::vector<float>& numbers,
+                             std::vector<char>& operators) {
+    std::size_t operand = 0;
+    std::size_t kept = 0;
+    std::size_t read = 0;
+    walkTokens(
+        text,
+        [&](std::size_t start) {
+            ++operand;
+            return endOfOperand(text, start);
+        },
+        [&](std::size_t i) {
+            if (isSignAfterOperator(text, i)) {
+                numbers[operand] = -numbers[operand];
+            } else {
+                operators[kept++] = operators[read];
+            }
+            ++read;
+        });
+    bool taken = kept < operators.size();
+    operators.resize(kept);
+    return taken;
 }
 
 // Phase 1 is ^, phase 2 * and /, phase 3 + and -.
@@ -208,6 +256,9 @@ float evaluateSimple(std::string_view text) {
         return numbers[0];
     }
     traceScanned(numbers, operators);
+    if (operators.size() >= numbers.size() && takeSignsAfterOperators(text, numbers, operators)) {
+        traceSignsTaken(numbers, operators);
+    }
     if (operators.size() >= numbers.size()) {
         println("\n❌ VIRHE: Operaattorilta puuttuu luku!");
         return 0;

@@ -11,6 +11,16 @@ long long tracedPosition(std::size_t position) {
     return position == std::string_view::npos ? -1 : static_cast<long long>(position);
 }
 
+void printLists(std::string_view header, std::span<const float> numbers, std::span<const char> operators) {
+    println(header);
+    print("   Numerot:     ");
+    for (float number : numbers) print("{} ", number);
+    println("");
+    print("   Operaattorit: ");
+    for (char op : operators) print("{} ", op);
+    println("");
+}
+
 }  // namespace
 
 void traceResolverStart(std::string_view text) {
@@ -52,14 +62,11 @@ void traceSingleOperand(float value) {
 }
 
 void traceScanned(std::span<const float> numbers, std::span<const char> operators) {
-    if (!DEBUG) return;
-    println("\n📊  JÄSENNYKSEN JÄLKEEN:");
-    print("   Numerot:     ");
-    for (float number : numbers) print("{} ", number);
-    println("");
-    print("   Operaattorit: ");
-    for (char op : operators) print("{} ", op);
-    println("");
+    if (DEBUG) printLists("\n📊  JÄSENNYKSEN JÄLKEEN:", numbers, operators);
+}
+
+void traceSignsTaken(std::span<const float> numbers, std::span<const char> operators) {
+    if (DEBUG) printLists("\n🔁  ETUMERKIT YHDISTETTY:", numbers, operators);
 }
 
 void tracePhase(int phase) {

@@ -21,6 +21,7 @@ void traceFinalText(std::string_view work);
 // Flat evaluator.
 void traceSingleOperand(float value);
 void traceScanned(std::span<const float> numbers, std::span<const char> operators);
+void traceSignsTaken(std::span<const float> numbers, std::span<const char> operators);
 void tracePhase(int phase);
 void traceSimpleResult(float value);
 

@@ -39,6 +39,15 @@ TEST(EvaluateSimple, ReadsSignsOnlyWhereAnOperandIsExpected) {
                                    {"-.5", {-0.5f, ""}},
                                    {"5*", {5, ""}},
                                    {"*5", {5, ""}},
+                                   // A - between + or - and a number, where the operators
+                                   // would otherwise outnumber the operands, is its sign.
+                                   {"2+-3", {-1, ""}},
+                                   {"3--5", {8, ""}},
+                                   {"1-2--3", {2, ""}},
+                                   {"5--2^2", {1, ""}},
+                                   {"1--.5", {1.5f, ""}},
+                                   {"1--,5", {1.5f, ""}},
+                                   {"1--0", {1, ""}},
                                });
 }
 
@@ -122,9 +131,10 @@ TEST(EvaluateSimple, ReportsNumbersItCannotRead) {
 
 TEST(EvaluateSimple, ReportsFailuresAndGoesOnWithZero) {
     expectRows(evaluateSimple, {
-                                   {"2+-3", {0, missingOperand}},
-                                   {"3--5", {0, missingOperand}},
+                                   {"1---2", {0, missingOperand}},
+                                   {"2*+3", {0, missingOperand}},
                                    {"2+3*", {0, missingOperand}},
+                                   {"2+3--", {0, missingOperand}},
                                    {"2* -3", {0, missingOperand}},
                                    {"1/0", {0, divisionByZero("1 / 0")}},
                                    {"1/0+5", {5, divisionByZero("1 / 0")}},

@@ -119,6 +119,8 @@ float calculateAnswer(float left, float right, char op) {
 float evaluateSimple(const std::string& text) {
     std::vector<float> numbers;
     std::vector<char> operators;
+    std::vector<int> numberStarts;
+    std::vector<int> operatorPlaces;
     int i = 0;
     while (i < static_cast<int>(text.size())) {
         if (text[i] == ' ') {
@@ -126,6 +128,7 @@ float evaluateSimple(const std::string& text) {
             continue;
         }
         if (startsOperand(text, i)) {
+            numberStarts.push_back(i);
             std::string numberText;
             if (text[i] == '-') {
                 numberText += '-';
@@ -139,7 +142,10 @@ float evaluateSimple(const std::string& text) {
             continue;
         }
         char c = text[i];
-        if (c == '+' || c == '-' || c == '/' || c == '*' || c == '^') operators.push_back(c);
+        if (c == '+' || c == '-' || c == '/' || c == '*' || c == '^') {
+            operators.push_back(c);
+            operatorPlaces.push_back(i);
+        }
         i++;
     }
 
@@ -159,6 +165,34 @@ float evaluateSimple(const std::string& text) {
         print("   Operaattorit: ");
         for (char op : operators) print("{} ", op);
         println("");
+    }
+    if (operators.size() >= numbers.size()) {
+        bool joined = false;
+        int k = 0;
+        while (k < static_cast<int>(operators.size())) {
+            int place = operatorPlaces[k];
+            bool afterPlusOrMinus = place > 0 && (text[place - 1] == '+' || text[place - 1] == '-');
+            bool beforeNumber = place + 1 < static_cast<int>(text.size()) && startsOperand(text, place + 1);
+            if (operators[k] == '-' && afterPlusOrMinus && beforeNumber) {
+                for (int n = 0; n < static_cast<int>(numbers.size()); n++) {
+                    if (numberStarts[n] == place + 1) numbers[n] = -numbers[n];
+                }
+                operators.erase(operators.begin() + k);
+                operatorPlaces.erase(operatorPlaces.begin() + k);
+                joined = true;
+            } else {
+                k++;
+            }
+        }
+        if (joined && DEBUG) {
+            println("\n🔁  ETUMERKIT YHDISTETTY:");
+            print("   Numerot:     ");
+            for (float number : numbers) print("{} ", number);
+            println("");
+            print("   Operaattorit: ");
+            for (char op : operators) print("{} ", op);
+            println("");
+        }
     }
     if (operators.size() >= numbers.size()) {
         println("\n❌ VIRHE: Operaattorilta puuttuu luku!");

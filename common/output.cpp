@@ -6,7 +6,19 @@
 
 namespace output {
 
+namespace {
+
+std::string* captured = nullptr;
+
+}  // namespace
+
+void captureInto(std::string* into) { captured = into; }
+
 void write(std::string_view text) {
+    if (captured != nullptr) {
+        captured->append(text);
+        return;
+    }
     // Once standard output has failed nothing more can reach the reader; main
     // reports the failure in its exit status. An empty text may have no data
     // pointer at all, which fwrite must not be given.

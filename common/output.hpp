@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // The two output primitives. Every byte the program shows goes through them to
@@ -20,6 +21,12 @@ void writeValue(std::string_view value);
 // Writes format up to its first placeholder and returns what follows the
 // placeholder (or nothing, when there is none).
 std::string_view writeUntilPlaceholder(std::string_view format);
+
+// While into is not null, the bytes are appended to it instead of going to
+// standard output: the tests read what a call printed this way on every
+// system, since not every C library lets standard output be pointed
+// elsewhere and back.
+void captureInto(std::string* into);
 
 }  // namespace output
 

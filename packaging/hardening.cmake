@@ -20,6 +20,11 @@ option(OSTRILUME_HARDENING "Add the hardening flags that the given build flags d
 if(NOT OSTRILUME_HARDENING OR OSTRILUME_SANITIZE)
   return()
 endif()
+# WebAssembly keeps its call stack and return addresses outside the memory a
+# program can write, and loads no code at run time: none of this applies.
+if(CMAKE_SYSTEM_NAME STREQUAL "WASI")
+  return()
+endif()
 
 include(CheckCXXCompilerFlag)
 

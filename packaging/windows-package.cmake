@@ -1,18 +1,11 @@
 # The Windows release archive, ostrilume-VERSION-win64.zip: the program, the
-# licence and the manual page as an HTML page, all in one folder. groff renders
-# the page (Debian package groff); its creation date is left out, and the
+# licence and the manual page as an HTML page, all in one folder. The
 # archive's times are SOURCE_DATE_EPOCH, so that two builds of the same commit
 # give the same bytes.
-find_program(GROFF groff REQUIRED)
-set(manual ${CMAKE_BINARY_DIR}/packaging/ostrilume.html)
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
-add_custom_command(OUTPUT ${manual}
-  COMMAND sh -c "${GROFF} -man -Thtml \"$1\" | sed '/^<!-- CreationDate:/d' > \"$2\""
-          render ${CMAKE_SOURCE_DIR}/man/ostrilume.1 ${manual}
-  DEPENDS ${CMAKE_SOURCE_DIR}/man/ostrilume.1 VERBATIM)
-add_custom_target(documents ALL DEPENDS ${manual})
+include(${CMAKE_CURRENT_LIST_DIR}/manual-html.cmake)
+add_custom_target(documents ALL DEPENDS ${manual_html})
 
-install(FILES ${manual} DESTINATION .)
+install(FILES ${manual_html} DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 
 set(CPACK_PACKAGE_NAME ostrilume)

@@ -1,0 +1,54 @@
+# The calculator as a web page, and its archive ostrilume-VERSION-web.zip: the
+# page (web/) with the program, the licence and the manual page as an HTML
+# page, in one folder that any static web server serves and that a browser
+# also opens straight from a disk.
+#
+# The program needs no change of its own for the page, but two: binaryen's
+# wasm-opt (Debian package binaryen) makes it smaller and lets it wait for
+# standard input without blocking the browser (asyncify, for the one import
+# that reads), and its memory has a ceiling, so that an expression too large
+# for it ends with the program's own message. malloc is exported for the
+# memory in which the waiting program's stack is kept. The module is written
+# into a script as base64: a page opened from a file may load scripts, but
+# not fetch other files.
+find_program(OSTRILUME_WASM_OPT wasm-opt REQUIRED)
+find_program(OSTRILUME_BASE64 base64 REQUIRED)
+set(OSTRILUME_WEB_MEMORY_MB 256 CACHE STRING "The most memory the web program may use, in MiB")
+math(EXPR memory_bytes "${OSTRILUME_WEB_MEMORY_MB} * 1024 * 1024")
+target_link_options(ostrilume PRIVATE -Wl,--max-memory=${memory_bytes} -Wl,--export=malloc)
+add_custom_command(TARGET ostrilume POST_BUILD
+  COMMAND ${OSTRILUME_WASM_OPT} -Oz --asyncify --pass-arg=asyncify-imports@wasi_snapshot_preview1.fd_read
+          --strip-debug --strip-producers $<TARGET_FILE:ostrilume> -o $<TARGET_FILE:ostrilume>
+  VERBATIM)
+
+include(${CMAKE_CURRENT_LIST_DIR}/manual-html.cmake)
+set(page ${CMAKE_BINARY_DIR}/web)
+set(page_sources index.html ostrilume.css ostrilume.js ostrilume-worker.js ostrilume.svg)
+set(page_files)
+foreach(name ${page_sources})
+  add_custom_command(OUTPUT ${page}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${name} ${page}/${name}
+    DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} VERBATIM)
+  list(APPEND page_files ${page}/${name})
+endforeach()
+add_custom_command(OUTPUT ${page}/ostrilume-wasm.js
+  COMMAND sh -c "{ printf \"'use strict';\\n// The calculator's program, built from its C++ sources for WebAssembly.\\nconst ostrilumeWasm = '\"; \"$1\" -w0 \"$2\"; printf \"';\\n\"; } > \"$3\""
+          encode ${OSTRILUME_BASE64} $<TARGET_FILE:ostrilume> ${page}/ostrilume-wasm.js
+  DEPENDS ostrilume VERBATIM)
+add_custom_command(OUTPUT ${page}/ostrilume.html ${page}/LICENSE.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${manual_html} ${page}/ostrilume.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSE ${page}/LICENSE.txt
+  DEPENDS ${manual_html} ${CMAKE_SOURCE_DIR}/LICENSE VERBATIM)
+list(APPEND page_files ${page}/ostrilume-wasm.js ${page}/ostrilume.html ${page}/LICENSE.txt)
+add_custom_target(documents ALL DEPENDS ${page_files})
+
+install(DIRECTORY ${page}/ DESTINATION .)
+
+set(CPACK_PACKAGE_NAME ostrilume)
+set(CPACK_PACKAGE_VENDOR "Ostrilume-kehitystiimi")
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME ostrilume-${PROJECT_VERSION}-web)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_OSTRILUME_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/packaging/source_date_epoch.cmake)
+include(CPack)

@@ -1,0 +1,222 @@
+'use strict';
+
+// The calculator's own program, compiled to WebAssembly, runs in a worker of
+// its own for each run, as a process would: the page stays responsive however
+// long an evaluation takes. The page makes the worker from this function's
+// text, so that it needs no file of its own and works from a folder on a disk
+// too. The program asks its system for its arguments, its standard streams and
+// its exit through the WebAssembly System Interface, which this gives it.
+//
+// Messages from the page: {kind: 'start', module, args}, then {kind: 'input',
+// bytes, end} whenever a line is typed (end: no more input will come). To the
+// page: {kind: 'output', bytes}, {kind: 'input-wanted'}, {kind: 'exit',
+// status} and, should the program trap, {kind: 'failure', message}.
+function ostrilumeWorker() {
+    const success = 0;
+    const badDescriptor = 8;
+    const notSeekable = 70;
+    const notSupported = 52;
+    const characterDevice = 2;
+    const readAndWriteRights = (1n << 1n) | (1n << 6n);
+
+    // Output reaches the page in parts of at most this many bytes, as a
+    // terminal reads a program's output in pieces: a character may be split
+    // between two parts, which the page decodes as one stream.
+    const outputPart = 4096;
+
+    // Standard input cannot block in a browser. When the program reads and
+    // nothing has been typed, its call stack is unwound into this much memory
+    // (binaryen's asyncify) and wound back once a line comes.
+    const unwindBytes = 4096;
+
+    let program;
+    let args = [];
+    let typed = new Uint8Array(0);
+    let inputEnded = false;
+    let unwindData = 0;
+    let state = 'running';
+    const output = new Uint8Array(outputPart);
+    let outputLength = 0;
+
+    class Exit {
+        constructor(status) {
+            this.status = status;
+        }
+    }
+
+    const view = () => new DataView(program.memory.buffer);
+    const bytesAt = (pointer, length) => new Uint8Array(program.memory.buffer, pointer, length);
+
+    function flush() {
+        if (outputLength === 0) return;
+        postMessage({ kind: 'output', bytes: output.slice(0, outputLength) });
+        outputLength = 0;
+    }
+
+    function emit(bytes) {
+        for (let at = 0; at < bytes.length;) {
+            const count = Math.min(outputPart - outputLength, bytes.length - at);
+            output.set(bytes.subarray(at, at + count), outputLength);
+            outputLength += count;
+            at += count;
+            if (outputLength === outputPart) flush();
+        }
+    }
+
+    // Each iovec is a pointer and a length; calls back with each buffer.
+    function forEachBuffer(iovecs, count, callback) {
+        for (let i = 0; i < count; i++) {
+            const pointer = view().getUint32(iovecs + 8 * i, true);
+            const length = view().getUint32(iovecs + 8 * i + 4, true);
+            if (callback(bytesAt(pointer, length)) === false) break;
+        }
+    }
+
+    function fd_write(fd, iovecs, count, writtenPointer) {
+        if (fd !== 1 && fd !== 2) return badDescriptor;
+        let written = 0;
+        forEachBuffer(iovecs, count, (buffer) => {
+            emit(buffer);
+            written += buffer.length;
+        });
+        view().setUint32(writtenPointer, written, true);
+        return success;
+    }
+
+    function fd_read(fd, iovecs, count, readPointer) {
+        if (state === 'rewinding') {
+            program.asyncify_stop_rewind();
+            state = 'running';
+        }
+        if (fd !== 0) return badDescriptor;
+        if (typed.length === 0 && !inputEnded) {
+            view().setUint32(unwindData, unwindData + 8, true);
+            view().setUint32(unwindData + 4, unwindData + 8 + unwindBytes, true);
+            program.asyncify_start_unwind(unwindData);
+            state = 'unwinding';
+            return success;
+        }
+        let read = 0;
+        forEachBuffer(iovecs, count, (buffer) => {
+            const taken = Math.min(buffer.length, typed.length);
+            buffer.set(typed.subarray(0, taken));
+            typed = typed.subarray(taken);
+            read += taken;
+            return typed.length > 0;
+        });
+        view().setUint32(readPointer, read, true);
+        return success;
+    }
+
+    // The standard streams are a terminal's: a character device that cannot
+    // seek, so that the program's output is line-buffered as in a terminal.
+    function fd_fdstat_get(fd, pointer) {
+        if (fd > 2) return badDescriptor;
+        const stat = view();
+        stat.setUint8(pointer, characterDevice);
+        stat.setUint16(pointer + 2, 0, true);
+        stat.setBigUint64(pointer + 8, readAndWriteRights, true);
+        stat.setBigUint64(pointer + 16, 0n, true);
+        return success;
+    }
+
+    const encodedArgs = () => args.map((arg) => new TextEncoder().encode(arg + '\0'));
+
+    function args_sizes_get(countPointer, sizePointer) {
+        const encoded = encodedArgs();
+        view().setUint32(countPointer, encoded.length, true);
+        view().setUint32(sizePointer, encoded.reduce((sum, arg) => sum + arg.length, 0), true);
+        return success;
+    }
+
+    function args_get(pointers, buffer) {
+        encodedArgs().forEach((arg, i) => {
+            view().setUint32(pointers + 4 * i, buffer, true);
+            bytesAt(buffer, arg.length).set(arg);
+            buffer += arg.length;
+        });
+        return success;
+    }
+
+    function environ_sizes_get(countPointer, sizePointer) {
+        view().setUint32(countPointer, 0, true);
+        view().setUint32(sizePointer, 0, true);
+        return success;
+    }
+
+    const system = {
+        fd_write,
+        fd_read,
+        fd_fdstat_get,
+        args_sizes_get,
+        args_get,
+        environ_sizes_get,
+        environ_get: () => success,
+        fd_close: () => success,
+        fd_seek: () => notSeekable,
+        proc_exit: (status) => {
+            throw new Exit(status);
+        },
+    };
+
+    // Whatever else the program's C library may ask for, it is told that
+    // this system does not have it.
+    function imports(module) {
+        const given = {};
+        for (const { module: from, name } of WebAssembly.Module.imports(module)) {
+            if (from === 'wasi_snapshot_preview1') given[name] = system[name] || (() => notSupported);
+        }
+        return { wasi_snapshot_preview1: given };
+    }
+
+    function finish(message) {
+        flush();
+        postMessage(message);
+        close();
+    }
+
+    // Runs the program from its start, or winds it back to where it waited
+    // for input, until it waits again or ends.
+    function run() {
+        try {
+            program._start();
+            if (state !== 'unwinding') return finish({ kind: 'exit', status: 0 });
+            program.asyncify_stop_unwind();
+            state = 'waiting';
+            flush();
+            postMessage({ kind: 'input-wanted' });
+        } catch (error) {
+            if (error instanceof Exit) return finish({ kind: 'exit', status: error.status });
+            finish({ kind: 'failure', message: String(error) });
+        }
+    }
+
+    async function start(module, programArgs) {
+        args = programArgs;
+        try {
+            program = (await WebAssembly.instantiate(module, imports(module))).exports;
+            unwindData = program.malloc(8 + unwindBytes);
+        } catch (error) {
+            return finish({ kind: 'failure', message: String(error) });
+        }
+        run();
+    }
+
+    function takeInput(bytes, end) {
+        const joined = new Uint8Array(typed.length + bytes.length);
+        joined.set(typed);
+        joined.set(bytes, typed.length);
+        typed = joined;
+        inputEnded = inputEnded || end;
+        if (state !== 'waiting') return;
+        program.asyncify_start_rewind(unwindData);
+        state = 'rewinding';
+        run();
+    }
+
+    onmessage = (event) => {
+        const message = event.data;
+        if (message.kind === 'start') start(message.module, message.args);
+        if (message.kind === 'input') takeInput(message.bytes, message.end);
+    };
+}

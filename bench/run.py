@@ -3,11 +3,13 @@
 of one run on a short expression beside other programs (bench/latency.py),
 the power function's throughput beside the C library's powf
 (bench/power_throughput.cpp), how time and peak memory grow with the input
-from 1 to 32 MB on every benchmark shape, and ostrilume side by side with the
-lower bound and with bc on the same large input.
+from 1 to 32 MB on every benchmark shape, ostrilume side by side with the
+lower bound and with bc on the same large input, and the web page's
+download, time to the prompt and evaluation beside the native program
+(bench/web.py).
 
-Usage: bench/run.py [--tables latency,power,scaling,comparison] [--runs 500] [--sizes 1,2,4,8,16,32]
-                    [--repeat 5] [--bc-timeout 120] [--large 100]
+Usage: bench/run.py [--tables latency,power,scaling,comparison,web] [--runs 500] [--sizes 1,2,4,8,16,32]
+                    [--repeat 5] [--bc-timeout 120] [--large 100] [--loads 30]
 """
 import argparse
 import os
@@ -19,6 +21,7 @@ import time
 from pathlib import Path
 
 from latency import latency_table
+from web import web_tables
 
 ROOT = Path(__file__).resolve().parent.parent
 BINARY = ROOT / "build" / "ostrilume"
@@ -158,12 +161,13 @@ def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--tables", default="latency,power,scaling,comparison", help="which, comma-separated")
+    parser.add_argument("--tables", default="latency,power,scaling,comparison,web", help="which, comma-separated")
     parser.add_argument("--runs", type=int, default=500, help="interleaved runs of each program for latency")
     parser.add_argument("--sizes", default="1,2,4,8,16,32", help="MB, comma-separated")
     parser.add_argument("--repeat", type=int, default=5, help="runs per input; the fastest counts")
     parser.add_argument("--bc-timeout", type=int, default=120, help="seconds bc may take")
     parser.add_argument("--large", type=int, default=100, help="MB of the one large flat run")
+    parser.add_argument("--loads", type=int, default=30, help="page loads for the time to the prompt")
     args = parser.parse_args()
 
     build()
@@ -182,6 +186,9 @@ def main():
             print()
         if "comparison" in tables:
             comparison_table(args.repeat, args.bc_timeout, args.large, Path(work), failures, have_bc)
+            print()
+        if "web" in tables:
+            web_tables(BINARY, generate, Path(work), args.repeat, args.loads, failures)
     for failure in failures:
         print("FAILED:", failure)
     return 1 if failures else 0

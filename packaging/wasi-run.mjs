@@ -1,9 +1,10 @@
-#!/usr/bin/env -S node --no-warnings
+#!/usr/bin/env -S node --no-warnings --experimental-wasi-unstable-preview1
 // Runs a WebAssembly program built for WASI under Node, as a cross build's
 // tests run their programs under an emulator: wasi-run.mjs PROGRAM [ARG...].
 // Standard input, output and error are the process's own; the working folder is
 // the program's root folder, so that a test that names files relative to it
-// works as on every other system; the exit status is the program's.
+// works as on every other system; the exit status is the program's. (Node 18
+// needs the flag for WASI; Node 20 accepts it and needs none.)
 import { readFile } from 'node:fs/promises';
 import { WASI } from 'node:wasi';
 

@@ -70,6 +70,7 @@
     }
 
     function inputWanted() {
+        performance.mark('ostrilume-prompt');  // what bench/web.py times
         run.state = 'waiting';
         status.textContent = 'Ohjelma odottaa syötettä: kirjoita lauseke ja paina Enter (Ctrl+D: syötteen loppu).';
         setInputEnabled(true);

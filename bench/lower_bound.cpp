@@ -6,7 +6,7 @@
 #include <string>
 
 #include "console/read_word.hpp"
-#include "evaluation/read_float.hpp"
+#include "numbers/read_float.hpp"
 
 int main() {
     std::string word;

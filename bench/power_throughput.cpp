@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "evaluation/evaluation.hpp"
-#include "evaluation/power.hpp"
+#include "numbers/power.hpp"
 #include "tests/power_pairs.hpp"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include "common/output.hpp"
 #include "evaluation/evaluation.hpp"
-#include "evaluation/power.hpp"
-#include "evaluation/read_float.hpp"
 #include "evaluation/trace.hpp"
+#include "numbers/power.hpp"
+#include "numbers/read_float.hpp"
 
 namespace {
 

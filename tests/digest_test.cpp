@@ -10,7 +10,7 @@
 #include "captured.hpp"
 #include "common/debug.hpp"
 #include "evaluation/evaluation.hpp"
-#include "evaluation/power.hpp"
+#include "numbers/power.hpp"
 #include "tests/generated_expressions.hpp"
 #include "tests/power_pairs.hpp"
 

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "evaluation/power.hpp"
+#include "numbers/power.hpp"
 #include "tests/power_pairs.hpp"
 #include "tests/reference/mpfr_power.hpp"
 

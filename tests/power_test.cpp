@@ -1,4 +1,4 @@
-#include "evaluation/power.hpp"
+#include "numbers/power.hpp"
 
 #include <gtest/gtest.h>
 

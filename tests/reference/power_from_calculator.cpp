@@ -1,4 +1,4 @@
-#include "evaluation/power.hpp"
+#include "numbers/power.hpp"
 #include "tests/reference/reference_power.hpp"
 
 float referencePower(float base, float exponent) { return power(base, exponent); }

@@ -1,4 +1,4 @@
-#include "evaluation/read_float.hpp"
+#include "numbers/read_float.hpp"
 
 #include <fast_float/fast_float.h>
 

@@ -1,4 +1,4 @@
-#include "evaluation/power.hpp"
+#include "numbers/power.hpp"
 
 #include <algorithm>
 #include <array>
@@ -10,8 +10,8 @@
 #include <optional>
 #include <utility>
 
-#include "evaluation/fixed.hpp"
-#include "evaluation/power_tables.hpp"
+#include "numbers/fixed.hpp"
+#include "numbers/power_tables.hpp"
 
 // How x^y becomes the nearest float. For x > 0 the power is 2^t with
 // t = y·log2(x), and three paths compute it, each only when the one before

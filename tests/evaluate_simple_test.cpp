@@ -99,6 +99,7 @@ TEST(EvaluateSimple, PassesOverOtherBytes) {
                                    {"7)", {7, ""}},
                                    {"2a3+4", {5, ""}},
                                    {"x=2+2", {4, ""}},
+                                   {"7%2", {7, ""}},  // not an operator: 7 and 2, nothing joins them
                                    {"2\t+\n3", {5, ""}},
                                    {"\303\2442+\3773", {5, ""}},  // bytes of "ä", then "2+", 0xff, "3"
                                    {"", {0, noOperand}},

@@ -90,3 +90,4 @@ def latency_table(root, calculator, work, runs, failures):
     if statuses[CALCULATOR] != {0}:
         failures.append(f"ostrilume exited with {sorted(statuses[CALCULATOR])}")
     check_targets(median, peak, failures)
+    return {name: {"median ms": median[name], "peak RSS MB": peak[name]} for name, _ in listed}

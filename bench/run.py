@@ -9,9 +9,13 @@ download, time to the prompt and evaluation beside the native program
 (bench/web.py).
 
 Usage: bench/run.py [--tables latency,power,scaling,comparison,web] [--runs 500] [--sizes 1,2,4,8,16,32]
-                    [--repeat 5] [--bc-timeout 120] [--large 100] [--loads 30]
+                    [--repeat 5] [--bc-timeout 120] [--large 100] [--loads 30] [--json RESULTS]
+
+With --json the figures are also written to RESULTS, from which
+bench/plots.py draws the pictures of docs/performance.md.
 """
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -90,6 +94,7 @@ def generate(shape, megabytes, path):
 def scaling_table(sizes, repeat, work, failures):
     """The last but one column leaves out what the process takes for any input
     at all (the libraries, about 3.5 MB), which dominates at small sizes."""
+    rows = []
     tiny = work / "tiny.txt"
     tiny.write_text("1\n")
     base = best_of(repeat, BINARY, tiny)[1]
@@ -105,10 +110,21 @@ def scaling_table(sizes, repeat, work, failures):
             seconds, rss, status = best_of(repeat, BINARY, path)
             growth = f"{seconds / previous:.2f}x" if previous else ""
             previous = seconds
+            rows.append({"shape": shape, "MB": actual, "seconds": seconds, "peak RSS MB": rss})
             print(f"| {shape} | {actual:.1f} | {seconds:.3f} | {actual / seconds:.0f} | {rss:.0f} | "
                   f"{rss / actual:.1f}x | {(rss - base) / actual:.1f}x | {growth} |", flush=True)
             if status != 0:
                 failures.append(f"{shape} at {size} MB exited with status {status}")
+    return rows
+
+
+def throughput_rows(markdown):
+    """The rows of the throughput table: pairs, ostrilume ns, powf ns."""
+    rows = []
+    for line in markdown.strip().splitlines()[2:]:
+        cells = [cell.strip() for cell in line.strip("|").split("|")]
+        rows.append({"pairs": cells[0], "ostrilume ns": float(cells[1]), "powf ns": float(cells[2])})
+    return rows
 
 
 def power_table(failures):
@@ -131,6 +147,8 @@ def power_table(failures):
     print(f"- ostrilume's throughput at least powf's over all pairs: {ratio:.2f}x, {'met' if met else 'NOT MET'}")
     if not met:
         failures.append(f"power throughput target not met ({ratio:.2f}x powf's)")
+    baseline_ns = {row["pairs"]: row["powf ns"] for row in throughput_rows(baseline_rows)}
+    return [dict(row, **{"powf without FMA ns": baseline_ns[row["pairs"]]}) for row in throughput_rows(rows)]
 
 
 def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
@@ -168,27 +186,32 @@ def main():
     parser.add_argument("--bc-timeout", type=int, default=120, help="seconds bc may take")
     parser.add_argument("--large", type=int, default=100, help="MB of the one large flat run")
     parser.add_argument("--loads", type=int, default=30, help="page loads for the time to the prompt")
+    parser.add_argument("--json", help="where to write the figures as JSON")
     args = parser.parse_args()
 
     build()
     have_bc = ensure_packages()
     failures = []
+    results = {}
     tables = args.tables.split(",")
     with tempfile.TemporaryDirectory(prefix="ostrilume-bench-") as work:
         if "latency" in tables:
-            latency_table(ROOT, BINARY, Path(work), args.runs, failures)
+            results["latency"] = latency_table(ROOT, BINARY, Path(work), args.runs, failures)
             print()
         if "power" in tables:
-            power_table(failures)
+            results["power"] = power_table(failures)
             print()
         if "scaling" in tables:
-            scaling_table([int(s) for s in args.sizes.split(",")], args.repeat, Path(work), failures)
+            results["scaling"] = scaling_table([int(s) for s in args.sizes.split(",")], args.repeat,
+                                               Path(work), failures)
             print()
         if "comparison" in tables:
             comparison_table(args.repeat, args.bc_timeout, args.large, Path(work), failures, have_bc)
             print()
         if "web" in tables:
-            web_tables(BINARY, generate, Path(work), args.repeat, args.loads, failures)
+            results["web"] = web_tables(BINARY, generate, Path(work), args.repeat, args.loads, failures)
+    if args.json:
+        Path(args.json).write_text(json.dumps(results, indent=1) + "\n")
     for failure in failures:
         print("FAILED:", failure)
     return 1 if failures else 0

@@ -176,9 +176,12 @@ def evaluation_table(native, generate, work, repeat, failures, aim=3.0):
 
 def web_tables(native, generate, work, repeat, loads, failures):
     build_page()
-    download_table(failures)
-    prompt_table(loads, failures)
-    evaluation_table(native, generate, work, repeat, failures)
+    download = download_table(failures)
+    prompt = prompt_table(loads, failures)
+    rows = evaluation_table(native, generate, work, repeat, failures)
+    return {"download gzipped bytes": download, "prompt median ms": prompt,
+            "evaluation": [{"shape": shape, "MB": megabytes, "ratio as browsers run it": ratios["baseline first"],
+                            "ratio optimised": ratios["optimised"]} for shape, megabytes, _, ratios in rows]}
 
 
 if __name__ == "__main__":

@@ -1,23 +1,26 @@
 # The hardening that Debian builds its own packages with, for builds whose own
-# flags do not bring it. A flag that the environment's CPPFLAGS, CXXFLAGS or
-# LDFLAGS (or CMAKE_CXX_FLAGS, CMAKE_EXE_LINKER_FLAGS) already set, in either
+# flags do not bring it. A flag that the build's flags already set, in either
 # sense, is neither added again nor overridden: a distribution's choice, such
-# as -D_FORTIFY_SOURCE=3 or -fno-stack-protector, stands.
+# as -D_FORTIFY_SOURCE=3 or -fno-stack-protector, stands. The build's flags
+# are CMAKE_CXX_FLAGS and CMAKE_EXE_LINKER_FLAGS, which CMake fills from the
+# environment's CXXFLAGS and LDFLAGS; it never hands CPPFLAGS to the compiler
+# (debhelper adds them to CXXFLAGS), so they decide nothing here.
 
-set(given_compile_flags " ${CMAKE_CXX_FLAGS} $ENV{CPPFLAGS} $ENV{CXXFLAGS} ")
-set(given_link_flags " ${CMAKE_EXE_LINKER_FLAGS} $ENV{LDFLAGS} ")
+set(given_compile_flags " ${CMAKE_CXX_FLAGS} ")
+set(given_link_flags " ${CMAKE_EXE_LINKER_FLAGS} ")
 
 # The source folder is named "." in the binary, so that every build of the
 # same commit gives the same bytes; dpkg-buildflags may have said so already.
+# An instrumented build keeps the real paths, which its reports name.
 foreach(folder ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
   string(FIND "${given_compile_flags}" "-ffile-prefix-map=${folder}=" given)
-  if(given EQUAL -1)
+  if(given EQUAL -1 AND NOT OSTRILUME_INSTRUMENTED)
     add_compile_options(-ffile-prefix-map=${folder}=.)
   endif()
 endforeach()
 
 option(OSTRILUME_HARDENING "Add the hardening flags that the given build flags do not set" ON)
-if(NOT OSTRILUME_HARDENING OR OSTRILUME_SANITIZE)
+if(NOT OSTRILUME_HARDENING OR OSTRILUME_SANITIZED)
   return()
 endif()
 # WebAssembly keeps its call stack and return addresses outside the memory a

@@ -6,13 +6,13 @@
 # memory message and exit status 1; never with a signal or a byte on standard
 # error. Each allocation the input makes must be the one that fails at some
 # limit, in the order the run makes them.
-# Usage: memory_limit.sh BINARY WORKDIR SHAPE SANITIZED
+# Usage: memory_limit.sh BINARY WORKDIR SHAPE INSTRUMENTED
 set -u
 export LC_ALL=C
-binary=$1 shape=$3 sanitized=$4
+binary=$1 shape=$3 instrumented=$4
 work=$2/$shape
-if [ "$sanitized" = ON ]; then
-    echo "SKIPPED: a sanitizer build reserves far more address space than any limit here"
+if [ "$instrumented" = ON ]; then
+    echo "SKIPPED: a sanitizer's or profiler's runtime needs more memory than these limits leave, and says so"
     exit 77
 fi
 command -v prlimit > /dev/null || { echo "SKIPPED: prlimit is not installed (Debian package util-linux)"; exit 77; }

@@ -60,7 +60,7 @@ def scaling(rows):
 
 
 def power(rows):
-    figure, axes = plt.subplots(figsize=(7, 4.5))
+    figure, axes = plt.subplots(figsize=(8, 4.5))
     labels = [row["pairs"] for row in rows]
     positions = range(len(rows))
     width = 0.27
@@ -70,7 +70,7 @@ def power(rows):
                   color=colour)
     axes.set_yticks(list(positions), labels)
     axes.invert_yaxis()
-    axes.set_xlabel("nanoseconds per power, median of 15 rounds (less is faster)")
+    axes.set_xlabel("ns per power, median of 15 rounds (less is faster)")
     axes.legend()
     save(figure, "power.svg")
 

@@ -142,9 +142,9 @@ bool isSignAfterOperator(std::string_view text, std::size_t i) {
 }
 
 // A negative group written back after + or - leaves its sign where the scan
-// sees one more operator, and the operators then outnumber the operands. Each
-// such - is taken back as the sign of the number it stands before, so that
-// 10-(3-5) subtracts -2. Returns whether any was taken.
+// sees one more operator, and the operands no longer outnumber the operators.
+// Then each such - is taken back as the sign of the number it stands before,
+// so that 10-(3-5) subtracts -2. Returns whether any was taken.
 bool takeSignsAfterOperators(std::string_view text, std::vector<float>& numbers,
                              std::vector<char>& operators) {
     std::size_t operand = 0;

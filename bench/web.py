@@ -66,9 +66,8 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 def prompt_times(loads):
     """Milliseconds from navigation to the prompt, from a server and from the file."""
-    from selenium import webdriver
-    from selenium.webdriver.chrome.options import Options
-    from selenium.webdriver.chrome.service import Service
+    sys.path.insert(0, str(ROOT / "tests"))
+    from chromium import start_browser
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=PAGE))
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -76,13 +75,7 @@ def prompt_times(loads):
              "file": (PAGE / "index.html").as_uri()}
     times = {where: [] for where in pages}
     with tempfile.TemporaryDirectory() as profile:
-        options = Options()
-        options.binary_location = shutil.which("chromium")
-        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     f"--user-data-dir={profile}"):
-            options.add_argument(flag)
-        browser = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+        browser = start_browser(profile)
         try:
             for _ in range(loads):
                 for where, url in pages.items():

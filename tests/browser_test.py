@@ -17,7 +17,6 @@ import functools
 import http.server
 import os
 import pathlib
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -27,11 +26,10 @@ import urllib.parse
 
 SKIP = 77
 try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.options import Options
-    from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
+
+    from chromium import missing_tool, start_browser
 except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
     sys.exit(SKIP)
@@ -86,17 +84,6 @@ def start_server(folder):
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
-
-
-def start_browser(profile):
-    options = Options()
-    options.binary_location = shutil.which("chromium")
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 f"--user-data-dir={profile}"):
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    return webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
 
 
 def wait_for(browser, condition, what, seconds=20):
@@ -189,10 +176,9 @@ def main():
         print(__doc__)
         return 2
     folder, program, work = (os.path.abspath(argument) for argument in sys.argv[1:])
-    for tool, package in (("chromium", "chromium"), ("chromedriver", "chromium-driver")):
-        if not shutil.which(tool):
-            print(f"SKIPPED: {tool} is not installed (Debian package {package})")
-            return SKIP
+    if missing_tool():
+        print(f"SKIPPED: Chromium is not installed (Debian package {missing_tool()})")
+        return SKIP
     split_row = next(row for row in ROWS if row[0].startswith("glyph split"))
     _, output, prompt_end, _ = linux_screen(program, split_row[1], split_row[2])
     if not straddles_a_part(output, prompt_end):
@@ -206,7 +192,7 @@ def main():
              "file": pathlib.Path(folder, "index.html").as_uri()}
     failures = []
     with tempfile.TemporaryDirectory() as profile:
-        browser = start_browser(profile)
+        browser = start_browser(profile, log_console=True)
         try:
             for page, base in pages.items():
                 for viewport, (width, height) in VIEWPORTS.items():

@@ -61,6 +61,16 @@ bool inPhase(char op, int phase) {
     return op == '+' || op == '-';
 }
 
+void traceLists(const char* header, const std::vector<float>& numbers, const std::vector<char>& operators) {
+    println(header);
+    print("   Numerot:     ");
+    for (float number : numbers) print("{} ", number);
+    println("");
+    print("   Operaattorit: ");
+    for (char op : operators) print("{} ", op);
+    println("");
+}
+
 void tracePhaseHeader(int phase) {
     if (!DEBUG) return;
     if (phase == 1) println("\n🔹 VAIHE 1: Eksponentiointi (^)");
@@ -157,15 +167,7 @@ float evaluateSimple(const std::string& text) {
         if (DEBUG) println("ℹ️ Vain yksi numero: {}", numbers[0]);
         return numbers[0];
     }
-    if (DEBUG) {
-        println("\n📊  JÄSENNYKSEN JÄLKEEN:");
-        print("   Numerot:     ");
-        for (float number : numbers) print("{} ", number);
-        println("");
-        print("   Operaattorit: ");
-        for (char op : operators) print("{} ", op);
-        println("");
-    }
+    if (DEBUG) traceLists("\n📊  JÄSENNYKSEN JÄLKEEN:", numbers, operators);
     if (operators.size() >= numbers.size()) {
         bool joined = false;
         int k = 0;
@@ -184,15 +186,7 @@ float evaluateSimple(const std::string& text) {
                 k++;
             }
         }
-        if (joined && DEBUG) {
-            println("\n🔁  ETUMERKIT YHDISTETTY:");
-            print("   Numerot:     ");
-            for (float number : numbers) print("{} ", number);
-            println("");
-            print("   Operaattorit: ");
-            for (char op : operators) print("{} ", op);
-            println("");
-        }
+        if (joined && DEBUG) traceLists("\n🔁  ETUMERKIT YHDISTETTY:", numbers, operators);
     }
     if (operators.size() >= numbers.size()) {
         println("\n❌ VIRHE: Operaattorilta puuttuu luku!");

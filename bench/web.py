@@ -20,14 +20,11 @@ the WebAssembly program's evaluation compares with the native program's.
   (node --no-liftoff), which shows the code itself.
 """
 import gzip
-import http.server
-import functools
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 from pathlib import Path
 
@@ -59,20 +56,13 @@ def download_table(failures, aim_kb=150):
     return total
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
 def prompt_times(loads):
     """Milliseconds from navigation to the prompt, from a server and from the file."""
     sys.path.insert(0, str(ROOT / "tests"))
-    from chromium import start_browser
+    from page_browser import start_browser, start_server, wait_for
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=PAGE))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    pages = {"web server": f"http://127.0.0.1:{server.server_address[1]}/index.html",
-             "file": (PAGE / "index.html").as_uri()}
+    server, served = start_server(PAGE)
+    pages = {"web server": served, "file": (PAGE / "index.html").as_uri()}
     times = {where: [] for where in pages}
     with tempfile.TemporaryDirectory() as profile:
         browser = start_browser(profile)
@@ -81,11 +71,8 @@ def prompt_times(loads):
                 for where, url in pages.items():
                     browser.get("about:blank")
                     browser.get(url)
-                    deadline = time.monotonic() + 10
-                    mark = []
-                    while not mark and time.monotonic() < deadline:
-                        mark = browser.execute_script(
-                            "return performance.getEntriesByName('ostrilume-prompt').map(e => e.startTime)")
+                    mark = wait_for(browser, "return performance.getEntriesByName('ostrilume-prompt')"
+                                    ".map(e => e.startTime)", "the prompt", 10)
                     times[where].append(mark[0])
         finally:
             browser.quit()

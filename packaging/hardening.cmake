@@ -1,13 +1,8 @@
 # The hardening that Debian builds its own packages with, for builds whose own
-# flags do not bring it. A flag that the build's flags already set, in either
-# sense, is neither added again nor overridden: a distribution's choice, such
-# as -D_FORTIFY_SOURCE=3 or -fno-stack-protector, stands. The build's flags
-# are CMAKE_CXX_FLAGS and CMAKE_EXE_LINKER_FLAGS, which CMake fills from the
-# environment's CXXFLAGS and LDFLAGS; it never hands CPPFLAGS to the compiler
-# (debhelper adds them to CXXFLAGS), so they decide nothing here.
-
-set(given_compile_flags " ${CMAKE_CXX_FLAGS} ")
-set(given_link_flags " ${CMAKE_EXE_LINKER_FLAGS} ")
+# flags do not bring it. A flag that the build's flags (given_compile_flags and
+# given_link_flags, gathered by CMakeLists.txt) already set, in either sense, is
+# neither added again nor overridden: a distribution's choice, such as
+# -D_FORTIFY_SOURCE=3 or -fno-stack-protector, stands.
 
 # The source folder is named "." in the binary, so that every build of the
 # same commit gives the same bytes; dpkg-buildflags may have said so already.
@@ -20,12 +15,9 @@ foreach(folder ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 endforeach()
 
 option(OSTRILUME_HARDENING "Add the hardening flags that the given build flags do not set" ON)
-if(NOT OSTRILUME_HARDENING OR OSTRILUME_SANITIZED)
-  return()
-endif()
 # WebAssembly keeps its call stack and return addresses outside the memory a
 # program can write, and loads no code at run time: none of this applies.
-if(CMAKE_SYSTEM_NAME STREQUAL "WASI")
+if(NOT OSTRILUME_HARDENING OR OSTRILUME_SANITIZED OR OSTRILUME_WASI)
   return()
 endif()
 

@@ -44,11 +44,5 @@ add_custom_target(documents ALL DEPENDS ${page_files})
 
 install(DIRECTORY ${page}/ DESTINATION .)
 
-set(CPACK_PACKAGE_NAME ostrilume)
-set(CPACK_PACKAGE_VENDOR "Ostrilume-kehitystiimi")
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME ostrilume-${PROJECT_VERSION}-web)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_OSTRILUME_SOURCE_DIR ${CMAKE_SOURCE_DIR})
-set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/packaging/source_date_epoch.cmake)
-include(CPack)
+set(archive_suffix web)
+include(${CMAKE_CURRENT_LIST_DIR}/zip-archive.cmake)

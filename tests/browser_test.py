@@ -13,15 +13,11 @@ Runs with Debian's own Python 3, which has Selenium (package
 python3-selenium); it skips (77) when a tool is missing.
 """
 
-import functools
-import http.server
 import os
 import pathlib
 import subprocess
 import sys
 import tempfile
-import threading
-import time
 import urllib.parse
 
 SKIP = 77
@@ -29,7 +25,7 @@ try:
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
 
-    from chromium import missing_tool, start_browser
+    from page_browser import RUN_ENDED, missing_tool, start_browser, start_server, wait_for
 except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
     sys.exit(SKIP)
@@ -74,29 +70,7 @@ def straddles_a_part(output, prompt_end):
     return any(output[at] & 0xC0 == 0x80 for at in range(prompt_end + OUTPUT_PART, len(output), OUTPUT_PART))
 
 
-def start_server(folder):
-    handler = functools.partial(QuietHandler, directory=folder)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def wait_for(browser, condition, what, seconds=20):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if browser.execute_script(condition):
-            return
-        time.sleep(0.02)
-    raise AssertionError(f"timed out waiting for {what}")
-
-
 WAITING = "return !document.getElementById('expression').disabled && !document.getElementById('terminal').dataset.exitStatus"
-ENDED = "return document.getElementById('terminal').dataset.exitStatus !== undefined"
 
 
 def address(base, args, lines, from_address):
@@ -117,7 +91,7 @@ def run_row(browser, base, row):
                 field.send_keys(Keys.CONTROL, "d")
             else:
                 field.send_keys(line + Keys.ENTER)
-    wait_for(browser, ENDED, f"the end of the run ({name})")
+    wait_for(browser, RUN_ENDED, f"the end of the run ({name})")
     logs = browser.find_elements(By.CSS_SELECTOR, '[role="log"]')
     assert len(logs) == 1, f"{len(logs)} elements with role=log"
     return logs[0].get_attribute("textContent"), int(logs[0].get_attribute("data-exit-status"))
@@ -144,13 +118,13 @@ def check_fresh_run_and_link(browser, base, program, failures):
     field = browser.find_element(By.ID, "expression")
     wait_for(browser, WAITING, "the prompt")
     field.send_keys(first + Keys.ENTER)
-    wait_for(browser, ENDED, "the end of the first run")
+    wait_for(browser, RUN_ENDED, "the end of the first run")
     link = urllib.parse.urlsplit(browser.find_element(By.ID, "link").get_attribute("href"))
     wanted = urllib.parse.urlsplit(address(base, ["--debug"], [first], True))
     if link[:3] != wanted[:3] or urllib.parse.parse_qs(link.query, True) != urllib.parse.parse_qs(wanted.query, True):
         failures.append(f"the link to the run is {link.geturl()}")
     field.send_keys(second + Keys.ENTER)
-    wait_for(browser, ENDED, "the end of the second run")
+    wait_for(browser, RUN_ENDED, "the end of the second run")
     shown = browser.find_element(By.ID, "terminal").get_attribute("textContent")
     expected = linux_screen(program, ["--debug"], [first])[0] + linux_screen(program, ["--debug"], [second])[0]
     if shown != expected:
@@ -187,8 +161,8 @@ def main():
 
     screenshots = pathlib.Path(work, "screenshots")
     screenshots.mkdir(parents=True, exist_ok=True)
-    server = start_server(folder)
-    pages = {"server": f"http://127.0.0.1:{server.server_address[1]}/index.html",
+    server, served = start_server(folder)
+    pages = {"server": served,
              "file": pathlib.Path(folder, "index.html").as_uri()}
     failures = []
     with tempfile.TemporaryDirectory() as profile:
@@ -201,7 +175,7 @@ def main():
                     check_page(browser, base, program, where, failures)
                     check_layout(browser, where, failures)
                     browser.get(address(base, ["--debug"], ["ä3*(2+5)^2"], True))
-                    wait_for(browser, ENDED, "the run for the screenshot")
+                    wait_for(browser, RUN_ENDED, "the run for the screenshot")
                     browser.save_screenshot(str(screenshots / f"{page}-{viewport}.png"))
                 check_fresh_run_and_link(browser, base, program, failures)
         finally:

@@ -1,0 +1,64 @@
+"""The web page in headless Chromium, for the browser test, the benchmark and
+the pictures: the browser, a local web server for the page's folder, and
+waiting for what the page shows.
+
+As root, Chromium runs only without its sandbox, and on a machine without a
+network it must not try to reach one: each of its background services would
+wait for connections that are refused."""
+import functools
+import http.server
+import shutil
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.options import Options
+from selenium.webdriver.chrome.service import Service
+
+FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync", "--hide-scrollbars")
+
+# What the page shows when a run has ended: the program's exit status.
+RUN_ENDED = "return document.getElementById('terminal').dataset.exitStatus !== undefined"
+
+
+def missing_tool():
+    """The Debian package of a tool that is not installed, or None."""
+    for tool, package in (("chromium", "chromium"), ("chromedriver", "chromium-driver")):
+        if not shutil.which(tool):
+            return package
+    return None
+
+
+def start_browser(profile, log_console=False):
+    """A browser with its own empty profile folder."""
+    options = Options()
+    options.binary_location = shutil.which("chromium")
+    for flag in FLAGS + (f"--user-data-dir={profile}",):
+        options.add_argument(flag)
+    if log_console:
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def start_server(folder):
+    """A static web server for folder on a free local port, and the page's address there."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=folder))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/index.html"
+
+
+def wait_for(browser, script, what, seconds=20):
+    """The first true value that script returns in the page, polled."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = browser.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.02)
+    raise AssertionError(f"timed out waiting for {what}")

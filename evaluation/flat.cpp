@@ -20,7 +20,9 @@ bool isOperator(char byte) { return byte == '+' || byte == '-' || byte == '*' ||
 
 // A number starts at a digit, or at a point or comma right before a digit
 // (.5 is 0.5). A minus is a sign only where an operand is expected: at the
-// very start or right after ( ^ * /. After + or - it is one more operator.
+// very start or right after ( ^ * /. After + or - the scan reads it as one
+// more operator, which takeSignsAfterOperators takes back as a sign when the
+// operands would otherwise not outnumber the operators.
 bool startsOperand(std::string_view text, std::size_t i) {
     char byte = text[i];
     if (isDigit(byte)) {
@@ -141,10 +143,11 @@ bool isSignAfterOperator(std::string_view text, std::size_t i) {
            startsOperand(text, i + 1);
 }
 
-// A negative group written back after + or - leaves its sign where the scan
-// sees one more operator, and the operands no longer outnumber the operators.
-// Then each such - is taken back as the sign of the number it stands before,
-// so that 10-(3-5) subtracts -2. Returns whether any was taken.
+// A minus right after + or - and before a number, typed (10--2) or left by a
+// negative group written back (10-(3-5) becomes 10--2), is one more operator
+// to the scan, and the operands no longer outnumber the operators. Then each
+// such - is taken back as the sign of the number it stands before, so that
+// both subtract -2. Returns whether any was taken.
 bool takeSignsAfterOperators(std::string_view text, std::vector<float>& numbers,
                              std::vector<char>& operators) {
     std::size_t operand = 0;

@@ -64,8 +64,8 @@ std::size_t moveToSuffix(std::string& work, std::size_t open, std::size_t prefix
 // Writes value so that it ends where the group ended; returns its start. When
 // the gap before it is too small, the gap grows by at least the length of the
 // rewritten side, so that growing stays rare.
-std::size_t writeValue(std::string& work, std::size_t prefixEnd, std::size_t groupEnd,
-                       std::string_view value) {
+std::size_t writeGroupValue(std::string& work, std::size_t prefixEnd, std::size_t groupEnd,
+                            std::string_view value) {
     if (groupEnd - prefixEnd < value.size()) {
         std::size_t growth = value.size() + (work.size() - prefixEnd);
         work.insert(prefixEnd, growth, ' ');
@@ -100,7 +100,7 @@ bool resolveGroups(std::string& work) {
         float value = evaluateSimple(contents);
         traceGroupValue(value);
         ValueBuffer buffer;
-        suffixStart = writeValue(work, prefixEnd, close + 1, groupValueText(value, buffer));
+        suffixStart = writeGroupValue(work, prefixEnd, close + 1, groupValueText(value, buffer));
         traceRewrite(std::string_view(work).substr(0, prefixEnd), std::string_view(work).substr(suffixStart));
     }
     work.erase(prefixEnd, suffixStart - prefixEnd);

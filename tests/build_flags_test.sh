@@ -8,6 +8,12 @@
 #   build_flags_test.sh cppflags SOURCE_DIR WORK_DIR CXX_COMPILER
 #     CPPFLAGS in the environment, which CMake never hands to the compiler,
 #     count for nothing: the build still brings its own fortification.
+#   build_flags_test.sh instrumentation SOURCE_DIR WORK_DIR CXX_COMPILER
+#     Every form in which a developer asks for coverage, profiling or a
+#     sanitizer, in CXXFLAGS or CMAKE_CXX_FLAGS, is taken for instrumentation:
+#     the program builds and links with that runtime, keeps its real source
+#     paths for the reports, evaluates, and writes its profile where the
+#     flags say.
 set -u
 case $1 in
 own_runtime)
@@ -30,4 +36,54 @@ cppflags)
         || { echo "FAILED: $fortified of $commands compile commands fortified"; exit 1; }
     rm -rf "$work" "$work.log"
     echo "all $commands compile commands fortified" ;;
+instrumentation)
+    source=$2 work=$3 compiler=$4
+    "$compiler" --version | grep -q clang && clang=1 || clang=0
+    # Each row: a name, where the flags are given, the flags, and the file
+    # that a run must leave in the row's folder (none for a sanitizer).
+    rows=(
+        "coverage|CXXFLAGS|--coverage|*.gcda"
+        "coverage in two flags|CXXFLAGS|-fprofile-arcs -ftest-coverage|*.gcda"
+        "profile generation|CXXFLAGS|-fprofile-generate|*.gcda *.profraw"
+        "profile generation into a folder|CXXFLAGS|-fprofile-generate=@/profiles|profiles/*"
+        "gprof|CXXFLAGS|-pg|gmon.out"
+        "sanitizers in CXXFLAGS|CXXFLAGS|-fsanitize=address,undefined -fno-sanitize-recover=all|"
+        "sanitizers in CMAKE_CXX_FLAGS|CMAKE_CXX_FLAGS|-fsanitize=address,undefined -fno-sanitize-recover=all|"
+    )
+    [ $clang = 1 ] && rows+=("clang's source-based coverage|CXXFLAGS|-fprofile-instr-generate -fcoverage-mapping|*.profraw")
+    failed=0
+    for row in "${rows[@]}"; do
+        IFS='|' read -r name where flags leaves <<< "$row"
+        folder=$work/${name//[^a-zA-Z]/_}
+        flags=${flags//@/$folder}
+        rm -rf "$folder" && mkdir -p "$folder"
+        configure=(env "CXXFLAGS=$flags" cmake)
+        [ "$where" = CMAKE_CXX_FLAGS ] && configure=(cmake "-DCMAKE_CXX_FLAGS=$flags")
+        if ! "${configure[@]}" -S "$source" -B "$folder/build" -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=OFF \
+            -DCMAKE_CXX_COMPILER="$compiler" > "$folder/build.log" 2>&1 \
+            || ! cmake --build "$folder/build" -j 2 --target ostrilume >> "$folder/build.log" 2>&1; then
+            tail -20 "$folder/build.log"
+            echo "FAILED: $name ($where=$flags): the build fails"
+            failed=1
+            continue
+        fi
+        problems=()
+        output=$(cd "$folder" && printf '2^10\n' | "$folder/build/ostrilume" 2>&1)
+        grep -qx 'Tulos:   1024' <<< "$output" || problems+=("the program printed: $output")
+        grep -q -- '-ffile-prefix-map' "$folder/build/compile_commands.json" \
+            && problems+=("the build renames the source folder, which the reports name")
+        left=
+        for pattern in $leaves; do
+            left+=$(find "$folder" \( -name "$pattern" -o -path "$folder/$pattern" \) -print -quit)
+        done
+        [ -n "$leaves" ] && [ -z "$left" ] && problems+=("a run left no ${leaves// / or }")
+        if [ ${#problems[@]} -gt 0 ]; then
+            printf "FAILED: $name ($where=$flags): %s\n" "${problems[@]}"
+            failed=1
+        else
+            echo "$name ($where=$flags): instrumented"
+        fi
+    done
+    [ $failed = 0 ] && rm -rf "$work"
+    exit $failed ;;
 esac

@@ -1,7 +1,8 @@
 # The calculator as a web page, and its archive ostrilume-VERSION-web.zip: the
 # page (web/) with the program, the licence and the manual page as an HTML
 # page, in one folder that any static web server serves and that a browser
-# also opens straight from a disk.
+# also opens straight from a disk. Served, it can be installed (its web app
+# manifest and icons) and works offline after one visit (its service worker).
 #
 # The program needs no change of its own for the page, but two: binaryen's
 # wasm-opt (Debian package binaryen) makes it smaller and lets it wait for
@@ -23,7 +24,7 @@ add_custom_command(TARGET ostrilume POST_BUILD
 
 include(${CMAKE_CURRENT_LIST_DIR}/manual-html.cmake)
 set(page ${CMAKE_BINARY_DIR}/web)
-set(page_sources index.html ostrilume.css ostrilume.js ostrilume-worker.js ostrilume.svg)
+set(page_sources index.html ostrilume.css ostrilume.js ostrilume-worker.js ostrilume.svg ostrilume.webmanifest)
 set(page_files)
 foreach(name ${page_sources})
   add_custom_command(OUTPUT ${page}/${name}
@@ -36,10 +37,38 @@ add_custom_command(OUTPUT ${page}/ostrilume-wasm.js
           encode ${OSTRILUME_BASE64} $<TARGET_FILE:ostrilume> ${page}/ostrilume-wasm.js
   DEPENDS ostrilume VERBATIM)
 add_custom_command(OUTPUT ${page}/ostrilume.html ${page}/LICENSE.txt
-  COMMAND ${CMAKE_COMMAND} -E copy ${manual_html} ${page}/ostrilume.html
+  COMMAND ${CMAKE_COMMAND} -D MANUAL=${manual_html} -D SECTION=${CMAKE_SOURCE_DIR}/web/manual-section.html
+          -D OUTPUT=${page}/ostrilume.html -P ${CMAKE_CURRENT_LIST_DIR}/web-manual.cmake
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSE ${page}/LICENSE.txt
-  DEPENDS ${manual_html} ${CMAKE_SOURCE_DIR}/LICENSE VERBATIM)
+  DEPENDS ${manual_html} ${CMAKE_SOURCE_DIR}/web/manual-section.html ${CMAKE_CURRENT_LIST_DIR}/web-manual.cmake
+          ${CMAKE_SOURCE_DIR}/LICENSE VERBATIM)
 list(APPEND page_files ${page}/ostrilume-wasm.js ${page}/ostrilume.html ${page}/LICENSE.txt)
+
+# The icons that installing the page asks for, drawn from its own (Debian
+# package librsvg2-bin).
+find_program(OSTRILUME_RSVG_CONVERT rsvg-convert REQUIRED)
+foreach(size 192 512)
+  add_custom_command(OUTPUT ${page}/ostrilume-${size}.png
+    COMMAND ${OSTRILUME_RSVG_CONVERT} -w ${size} -h ${size} ${CMAKE_SOURCE_DIR}/web/ostrilume.svg
+            -o ${page}/ostrilume-${size}.png
+    DEPENDS ${CMAKE_SOURCE_DIR}/web/ostrilume.svg VERBATIM)
+  list(APPEND page_files ${page}/ostrilume-${size}.png)
+endforeach()
+
+# The service worker keeps every file above.
+set(kept_names)
+foreach(file ${page_files})
+  get_filename_component(name ${file} NAME)
+  list(APPEND kept_names ${name})
+endforeach()
+string(REPLACE ";" ":" kept_names "${kept_names}")
+add_custom_command(OUTPUT ${page}/ostrilume-sw.js
+  COMMAND ${CMAKE_COMMAND} -D TEMPLATE=${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js -D OUTPUT=${page}/ostrilume-sw.js
+          -D VERSION=${PROJECT_VERSION} -D PAGE=${page} -D FILES=${kept_names}
+          -P ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
+  DEPENDS ${page_files} ${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
+  VERBATIM)
+list(APPEND page_files ${page}/ostrilume-sw.js)
 add_custom_target(documents ALL DEPENDS ${page_files})
 
 install(DIRECTORY ${page}/ DESTINATION .)

@@ -1,0 +1,14 @@
+# The page's service worker (web/ostrilume-sw.js) with its cache's name
+# written in: the program's version and a digest of the files it keeps, so
+# that any change of the page replaces them in the browser.
+#   cmake -D TEMPLATE=JS -D OUTPUT=JS -D VERSION=V -D PAGE=FOLDER -D FILES=NAME:NAME:... -P service-worker.cmake
+string(REPLACE ":" ";" files "${FILES}")
+set(digests "")
+foreach(name IN LISTS files)
+  file(SHA256 ${PAGE}/${name} digest)
+  string(APPEND digests "${name} ${digest}\n")
+endforeach()
+string(SHA256 digest "${digests}")
+string(SUBSTRING ${digest} 0 16 digest)
+set(OSTRILUME_PAGE_VERSION "${VERSION}-${digest}")
+configure_file(${TEMPLATE} ${OUTPUT} @ONLY)

@@ -9,16 +9,43 @@
     const form = document.getElementById('line');
     const field = document.getElementById('expression');
     const sendButton = document.getElementById('send');
+    const stopButton = document.getElementById('stop');
     const debugSwitch = document.getElementById('debug');
     const status = document.getElementById('status');
+    const answer = document.getElementById('answer');
+    const notice = document.getElementById('notice');
     const share = document.getElementById('share');
     const link = document.getElementById('link');
     const copyButton = document.getElementById('copy');
+    const linkCopy = document.getElementById('link-copy');
+    const linkText = document.getElementById('link-text');
+    const copied = document.getElementById('copied');
 
-    const address = new URLSearchParams(location.search);
+    // ?debug turns the trace on and x= holds the lines to type. Read by hand:
+    // URLSearchParams takes a + for a space, as forms write one, but a link
+    // written as x=2+3 means 2+3.
+    function addressParameters(query) {
+        const parameters = new Map();
+        for (const part of query.replace(/^\?/, '').split('&')) {
+            const equals = part.includes('=') ? part.indexOf('=') : part.length;
+            const name = decodeComponent(part.slice(0, equals));
+            if (name !== '' && !parameters.has(name)) parameters.set(name, decodeComponent(part.slice(equals + 1)));
+        }
+        return parameters;
+    }
+
+    function decodeComponent(text) {
+        try {
+            return decodeURIComponent(text);
+        } catch {
+            return text;
+        }
+    }
+
+    const address = addressParameters(location.search);
     debugSwitch.checked = address.has('debug');
     // An expression in the address is typed once, into the first run.
-    let toType = address.get('x');
+    let toType = address.has('x') ? address.get('x') : null;
 
     const workerSource = URL.createObjectURL(
         new Blob([`(${ostrilumeWorker})()`], { type: 'text/javascript' }));
@@ -27,35 +54,190 @@
 
     let run = null;
 
-    // Appends text to the run's part of the log and keeps the newest line in
-    // view, unless the reader has scrolled up.
+    // The transcript grows in blocks of whole lines. What arrives is written
+    // at most once per animation frame and nothing is read back but the
+    // height, once a frame, to follow the newest line; the browser lays out
+    // the newest block and skips those out of view (content-visibility), so
+    // that a write costs the same however much is already shown. A browser
+    // shapes the text of a block as a whole, and a line of a megabyte took
+    // it half a second at every write: what a line holds beyond its first
+    // 4,096 characters is laid out in pieces of as many, each shaped on its
+    // own, and only once it comes into view.
+    const linesPerBlock = 256;
+    const pieceLength = 4096;
+    let frameRequested = false;
+    let following = true;
+
+    log.addEventListener('scroll', () => {
+        following = log.scrollHeight - log.scrollTop - log.clientHeight < 8;
+    }, { passive: true });
+
     function show(text) {
         if (text === '') return;
-        const following = log.scrollHeight - log.scrollTop - log.clientHeight < 8;
-        run.element.append(text);
+        run.pending.push(text);
+        if (frameRequested) return;
+        frameRequested = true;
+        requestAnimationFrame(() => {
+            frameRequested = false;
+            writeOut(run);
+        });
+    }
+
+    function writeOut(target) {
+        if (target.pending.length === 0) return;
+        const text = target.pending.join('');
+        target.pending = [];
+        appendLines(target, text);
         if (following) log.scrollTop = log.scrollHeight;
     }
 
-    function setInputEnabled(enabled) {
-        field.disabled = !enabled;
-        sendButton.disabled = !enabled;
-        if (enabled) field.focus({ preventScroll: true });
+    function appendLines(target, text) {
+        for (let at = 0; at < text.length;) {
+            if (target.block === null || target.blockLines === linesPerBlock) {
+                target.block = document.createElement('div');
+                target.block.className = 'block';
+                target.element.append(target.block);
+                target.blockLines = 0;
+            }
+            let plainFrom = at;
+            while (at < text.length && target.blockLines < linesPerBlock) {
+                const lineFeed = text.indexOf('\n', at);
+                const lineEnd = lineFeed < 0 ? text.length : lineFeed + 1;
+                if (target.shownLength + (lineEnd - at) > pieceLength) {
+                    appendText(target.block, text.slice(plainFrom, at));
+                    appendPieces(target.block, text.slice(at, lineEnd));
+                    plainFrom = lineEnd;
+                }
+                target.shownLength = lineFeed < 0 ? target.shownLength + (lineEnd - at) : 0;
+                if (lineFeed >= 0) target.blockLines++;
+                at = lineEnd;
+            }
+            appendText(target.block, text.slice(plainFrom, at));
+        }
+    }
+
+    function appendText(block, text) {
+        if (text !== '') block.append(text);
+    }
+
+    // Pieces end before an ASCII character, which never joins the character
+    // before it, so that no glyph is split between two; a piece without one
+    // ends at least between two characters.
+    function appendPieces(block, text) {
+        for (let at = 0; at < text.length;) {
+            let end = Math.min(at + pieceLength, text.length);
+            let ascii = end;
+            while (ascii > at && ascii < text.length && text.charCodeAt(ascii) >= 0x80) ascii--;
+            if (ascii > at) {
+                end = ascii;
+            } else if ((text.charCodeAt(end) & 0xfc00) === 0xdc00) {
+                end++;
+            }
+            const piece = document.createElement('span');
+            piece.className = 'piece';
+            piece.style.containIntrinsicWidth = `auto ${end - at}ch`;
+            piece.textContent = text.slice(at, end);
+            block.append(piece);
+            at = end;
+        }
+    }
+
+    // What the status region reads out after a run: the messages and the
+    // result, each found at the start of a line of the program's output.
+    const keptOfLine = 72;
+
+    function note(target, text) {
+        for (let at = 0; at < text.length;) {
+            const lineFeed = text.indexOf('\n', at);
+            const end = lineFeed < 0 ? text.length : lineFeed;
+            const room = keptOfLine - target.line.length;
+            if (room > 0) target.line += text.slice(at, Math.min(end, at + room));
+            target.lineLength += end - at;
+            if (lineFeed < 0) break;
+            takeLine(target);
+            at = lineFeed + 1;
+        }
+    }
+
+    function takeLine(target) {
+        const line = target.lineLength > target.line.length ? `${target.line}…` : target.line;
+        const answer = /^Tulos:\s+(.*)$/.exec(line);
+        if (answer) target.answer = `Tulos: ${answer[1]}`;
+        const message = /^❌\s+VIRHE:\s*(.*)$/.exec(line);
+        if (message && target.messages.length < 2) target.messages.push(`Virhe: ${message[1]}`);
+        target.line = '';
+        target.lineLength = 0;
+    }
+
+    function shorten(text, length) {
+        return text.length <= length ? text : `${text.slice(0, length - 1)}…`;
+    }
+
+    // The messages, each a sentence, then the result. A full stop after a
+    // number would make it an ordinal in Finnish.
+    function summary(target) {
+        takeLine(target);
+        const messages = target.messages.map((message) => (/[.!?]$/.test(message) ? message : `${message}.`));
+        return [...messages, target.answer].filter((part) => part !== '').join(' ');
+    }
+
+    // The program reads the first word of its input, as in a terminal. A
+    // line of several words is not changed, but the page says what was read.
+    const programSpace = /[ \t\v\f\r]+/;
+
+    function firstWordNotice(line) {
+        const words = line.split(programSpace).filter((word) => word !== '');
+        if (words.length < 2) return '';
+        return `Laskin luki vain ensimmäisen sanan, ${shorten(words[0], 30)}. Kirjoita lauseke ilman `
+            + `välilyöntejä: ${shorten(words.join(''), 40)}`;
+    }
+
+    // The status region beside the terminal says what matters of a run in a
+    // couple of hundred characters, once, when the run ends.
+    function announce(said, noticeText) {
+        notice.textContent = noticeText;
+        notice.hidden = noticeText === '';
+        answer.textContent = shorten(said, 200 - noticeText.length);
+    }
+
+    // starting: the program is being started; waiting: it waits for a line;
+    // running: it works on what it was given; ended: it has ended or was
+    // stopped. The field keeps its focus throughout and is only read-only
+    // while the program works.
+    const statusTexts = {
+        starting: 'Laskin käynnistyy…',
+        waiting: 'Kirjoita lauseke ja paina Laske.',
+        running: 'Lasketaan…',
+        ended: 'Valmis. Kirjoita uusi lauseke ja paina Laske.',
+    };
+
+    function setState(state) {
+        run.state = state;
+        const working = state === 'running';
+        field.readOnly = working;
+        sendButton.disabled = working;
+        stopButton.hidden = !working;
+        status.textContent = statusTexts[state];
     }
 
     function startRun() {
-        const element = document.createElement('span');
+        const element = document.createElement('div');
         element.className = 'run';
         log.append(element);
         const worker = new Worker(workerSource);
-        const current = { worker, element, decoder: new TextDecoder(), state: 'running', typed: [] };
+        const current = {
+            worker, element, decoder: new TextDecoder(), state: 'starting', typed: [],
+            pending: [], block: null, blockLines: 0, shownLength: 0, line: '', lineLength: 0, answer: '', messages: [],
+            notice: '',
+        };
         run = current;
         worker.onmessage = (event) => {
-            if (run === current) receive(event.data);
+            if (run === current && current.state !== 'ended') receive(event.data);
         };
-        setInputEnabled(false);
+        setState('starting');
         share.hidden = true;
+        announce('', '');
         delete log.dataset.exitStatus;
-        status.textContent = 'Ohjelma käynnistyy…';
         const args = debugSwitch.checked ? ['ostrilume', '--debug'] : ['ostrilume'];
         programModule.then(
             (module) => worker.postMessage({ kind: 'start', module, args }),
@@ -63,17 +245,21 @@
     }
 
     function receive(message) {
-        if (message.kind === 'output') show(run.decoder.decode(message.bytes, { stream: true }));
+        if (message.kind === 'output') output(run.decoder.decode(message.bytes, { stream: true }));
         if (message.kind === 'input-wanted') inputWanted();
         if (message.kind === 'exit') ended(message.status);
         if (message.kind === 'failure') failed(message.message);
     }
 
+    function output(text) {
+        note(run, text);
+        show(text);
+    }
+
     function inputWanted() {
-        performance.mark('ostrilume-prompt');  // what bench/web.py times
-        run.state = 'waiting';
-        status.textContent = 'Ohjelma odottaa syötettä: kirjoita lauseke ja paina Enter (Ctrl+D: syötteen loppu).';
-        setInputEnabled(true);
+        performance.mark('ostrilume-prompt'); // what bench/web.py times
+        setState('waiting');
+        if (document.activeElement === document.body) field.focus({ preventScroll: true });
         if (toType !== null) {
             const line = toType;
             toType = null;
@@ -85,32 +271,41 @@
     // with the line feed of the Enter key, and gives both to the program.
     function type(line) {
         run.typed.push(line);
-        show(line + '\n');
-        send(new TextEncoder().encode(line + '\n'), false);
+        show(`${line}\n`);
+        run.notice = run.notice || firstWordNotice(line);
+        send(new TextEncoder().encode(`${line}\n`), false);
     }
 
     function send(bytes, end) {
-        run.state = 'running';
-        setInputEnabled(false);
-        status.textContent = 'Lasketaan…';
+        setState('running');
         run.worker.postMessage({ kind: 'input', bytes, end });
     }
 
     function ended(statusCode) {
-        show(run.decoder.decode());
-        run.state = 'ended';
         log.dataset.exitStatus = String(statusCode);
-        status.textContent = `Ohjelma päättyi paluuarvoon ${statusCode}. Enter aloittaa uuden laskennan.`;
-        offerLink();
-        setInputEnabled(true);
+        finish(summary(run));
+        performance.mark('ostrilume-ended'); // what bench/web.py times
     }
 
     function failed(message) {
-        show(run.decoder.decode());
-        run.state = 'ended';
         run.worker.terminate();
-        status.textContent = `Ohjelma pysähtyi virheeseen: ${message}. Enter aloittaa uuden laskennan.`;
-        setInputEnabled(true);
+        finish('Laskin pysähtyi virheeseen.',
+            `Laskin pysähtyi virheeseen (${message}). Kirjoita uusi lauseke ja paina Laske.`);
+    }
+
+    function stop() {
+        if (run.state === 'ended') return;
+        run.worker.terminate();
+        finish('Laskenta pysäytetty.', 'Laskenta pysäytetty. Kirjoita uusi lauseke ja paina Laske.');
+    }
+
+    function finish(said, statusText = statusTexts.ended) {
+        output(run.decoder.decode());
+        writeOut(run);
+        setState('ended');
+        status.textContent = statusText;
+        announce(said, run.notice);
+        offerLink();
     }
 
     // An address that opens the page in the same mode and types the same
@@ -118,54 +313,102 @@
     function addressOf(lines) {
         const parts = [];
         if (debugSwitch.checked) parts.push('debug');
-        if (lines.length > 0) parts.push('x=' + encodeURIComponent(lines.join('\n')));
-        return location.href.replace(/[?#].*$/, '') + (parts.length > 0 ? '?' + parts.join('&') : '');
+        if (lines.length > 0) parts.push(`x=${encodeURIComponent(lines.join('\n'))}`);
+        return location.href.replace(/[?#].*$/, '') + (parts.length > 0 ? `?${parts.join('&')}` : '');
     }
 
     function offerLink() {
         link.href = addressOf(run.typed);
+        linkText.value = link.href;
+        linkCopy.hidden = true;
+        copied.textContent = '';
         share.hidden = false;
     }
 
+    // The clipboard interface exists only where the page is served securely
+    // (https, or this machine); elsewhere, as on a school's own http server,
+    // the link is shown selected for the reader to copy.
     copyButton.addEventListener('click', () => {
-        navigator.clipboard.writeText(link.href).then(
-            () => { status.textContent = 'Linkki kopioitu.'; },
-            () => { status.textContent = `Kopioi linkki: ${link.href}`; });
+        if (!navigator.clipboard || !window.isSecureContext) {
+            offerLinkToCopy();
+            return;
+        }
+        navigator.clipboard.writeText(link.href).then(() => {
+            copied.textContent = 'Kopioitu.';
+        }, offerLinkToCopy);
     });
+
+    function offerLinkToCopy() {
+        linkCopy.hidden = false;
+        linkText.focus();
+        linkText.select();
+    }
 
     form.addEventListener('submit', (event) => {
         event.preventDefault();
+        if (document.activeElement !== field) field.focus({ preventScroll: true });
+        if (run.state === 'running') return;
         const line = field.value;
         field.value = '';
         if (run.state === 'waiting') {
             type(line);
-        } else if (run.state === 'ended') {
+        } else if (run.state === 'starting') {
+            toType = toType === null ? line : `${toType}\n${line}`;
+        } else {
             if (line !== '') toType = line;
             startRun();
         }
     });
 
-    // Ctrl+D on an empty line ends the input, as in a terminal.
+    stopButton.addEventListener('click', () => {
+        stop();
+        field.focus({ preventScroll: true });
+    });
+
+    // As in a terminal: Ctrl+D on an empty line ends the input, and Ctrl+C
+    // with nothing selected stops the program. Shift and Caps Lock do not
+    // matter.
     field.addEventListener('keydown', (event) => {
-        if (event.key !== 'd' || !event.ctrlKey || field.value !== '' || run.state !== 'waiting') return;
-        event.preventDefault();
-        send(new Uint8Array(0), true);
+        if (!event.ctrlKey || event.altKey || event.metaKey) return;
+        const key = event.key.toLowerCase();
+        if (key === 'd' && field.value === '' && run.state === 'waiting') {
+            event.preventDefault();
+            send(new Uint8Array(0), true);
+        } else if (key === 'c' && field.selectionStart === field.selectionEnd && run.state !== 'ended'
+            && run.state !== 'starting') {
+            event.preventDefault();
+            stop();
+        }
     });
 
     // The switch takes effect when a program starts, as an option does; a run
-    // that has not been given a line yet starts again with it.
+    // that has not been given a line yet, starting or waiting, starts again
+    // with it.
     debugSwitch.addEventListener('change', () => {
         try {
             history.replaceState(null, '', addressOf([]));
         } catch {
             // A page opened from a file may not change its address.
         }
-        if (run.state === 'waiting' && run.typed.length === 0) {
+        if ((run.state === 'starting' || run.state === 'waiting') && run.typed.length === 0) {
             run.worker.terminate();
             run.element.remove();
             startRun();
         }
     });
+
+    // Served from a web server, the page can be installed and works offline
+    // after one visit (ostrilume-sw.js); opened from a file it needs neither,
+    // and a browser would only complain of them.
+    if (location.protocol === 'http:' || location.protocol === 'https:') {
+        const manifest = document.createElement('link');
+        manifest.rel = 'manifest';
+        manifest.href = 'ostrilume.webmanifest';
+        document.head.append(manifest);
+        if ('serviceWorker' in navigator) {
+            addEventListener('load', () => navigator.serviceWorker.register('ostrilume-sw.js').catch(() => {}));
+        }
+    }
 
     startRun();
 })();

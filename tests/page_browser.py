@@ -30,11 +30,11 @@ def missing_tool():
     return None
 
 
-def start_browser(profile, log_console=False):
-    """A browser with its own empty profile folder."""
+def start_browser(profile, log_console=False, flags=()):
+    """A browser with its own empty profile folder, and any more flags."""
     options = Options()
     options.binary_location = shutil.which("chromium")
-    for flag in FLAGS + (f"--user-data-dir={profile}",):
+    for flag in FLAGS + (f"--user-data-dir={profile}",) + tuple(flags):
         options.add_argument(flag)
     if log_console:
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})

@@ -7,10 +7,11 @@
 // too. The program asks its system for its arguments, its standard streams and
 // its exit through the WebAssembly System Interface, which this gives it.
 //
-// Messages from the page: {kind: 'start', module, args}, then {kind: 'input',
-// bytes, end} whenever a line is typed (end: no more input will come). To the
-// page: {kind: 'output', bytes}, {kind: 'input-wanted'}, {kind: 'exit',
-// status} and, should the program trap, {kind: 'failure', message}.
+// Messages from the page: {kind: 'start', module, args, text}, then {kind:
+// 'input', bytes, end} whenever a line is typed (end: no more input will
+// come). To the page: {kind: 'output', bytes} or, when it asked for text,
+// {kind: 'output', text}; {kind: 'input-wanted'}, {kind: 'exit', status} and,
+// should the program trap, {kind: 'failure', message}.
 function ostrilumeWorker() {
     const success = 0;
     const badDescriptor = 8;
@@ -19,10 +20,16 @@ function ostrilumeWorker() {
     const characterDevice = 2;
     const readAndWriteRights = (1n << 1n) | (1n << 6n);
 
-    // Output reaches the page in parts of at most this many bytes, as a
-    // terminal reads a program's output in pieces: a character may be split
-    // between two parts, which the page decodes as one stream.
+    // Output is read in parts of at most this many bytes, as a terminal reads
+    // a program's output in pieces: a character may be split between two
+    // parts, which are decoded as one stream. A page that asks for text has
+    // it decoded here, off its own thread, and gathered into messages of
+    // about textPart characters, or what textDelay milliseconds brought: a
+    // traced run's megabytes took the page's thread a sixth of a second to
+    // decode, and thousands of messages.
     const outputPart = 4096;
+    const textPart = 65536;
+    const textDelay = 50;
 
     // Standard input cannot block in a browser. When the program reads and
     // nothing has been typed, its call stack is unwound into this much memory
@@ -37,6 +44,9 @@ function ostrilumeWorker() {
     let state = 'running';
     const output = new Uint8Array(outputPart);
     let outputLength = 0;
+    let decoder = null;
+    let text = '';
+    let textPosted = 0;
 
     class Exit {
         constructor(status) {
@@ -47,10 +57,17 @@ function ostrilumeWorker() {
     const view = () => new DataView(program.memory.buffer);
     const bytesAt = (pointer, length) => new Uint8Array(program.memory.buffer, pointer, length);
 
-    function flush() {
-        if (outputLength === 0) return;
-        postMessage({ kind: 'output', bytes: output.slice(0, outputLength) });
+    // Hands on what the program wrote; all of it when whole, or the text
+    // gathered so far once it is long or old enough.
+    function flush(whole = true) {
+        if (outputLength > 0 && decoder === null) postMessage({ kind: 'output', bytes: output.slice(0, outputLength) });
+        if (outputLength > 0 && decoder !== null) text += decoder.decode(output.subarray(0, outputLength), { stream: true });
         outputLength = 0;
+        if (text.length > 0 && (whole || text.length >= textPart || performance.now() - textPosted >= textDelay)) {
+            postMessage({ kind: 'output', text });
+            text = '';
+            textPosted = performance.now();
+        }
     }
 
     function emit(bytes) {
@@ -59,7 +76,7 @@ function ostrilumeWorker() {
             output.set(bytes.subarray(at, at + count), outputLength);
             outputLength += count;
             at += count;
-            if (outputLength === outputPart) flush();
+            if (outputLength === outputPart) flush(false);
         }
     }
 
@@ -171,6 +188,8 @@ function ostrilumeWorker() {
 
     function finish(message) {
         flush();
+        if (decoder !== null) text += decoder.decode();
+        flush();
         postMessage(message);
         close();
     }
@@ -191,8 +210,9 @@ function ostrilumeWorker() {
         }
     }
 
-    async function start(module, programArgs) {
+    async function start(module, programArgs, wantsText) {
         args = programArgs;
+        decoder = wantsText ? new TextDecoder() : null;
         try {
             program = (await WebAssembly.instantiate(module, imports(module))).exports;
             unwindData = program.malloc(8 + unwindBytes);
@@ -216,7 +236,7 @@ function ostrilumeWorker() {
 
     onmessage = (event) => {
         const message = event.data;
-        if (message.kind === 'start') start(message.module, message.args);
+        if (message.kind === 'start') start(message.module, message.args, message.text === true);
         if (message.kind === 'input') takeInput(message.bytes, message.end);
     };
 }

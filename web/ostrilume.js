@@ -55,17 +55,21 @@
     let run = null;
 
     // The transcript grows in blocks of whole lines. What arrives is written
-    // at most once per animation frame and nothing is read back but the
-    // height, once a frame, to follow the newest line; the browser lays out
-    // the newest block and skips those out of view (content-visibility), so
-    // that a write costs the same however much is already shown. A browser
-    // shapes the text of a block as a whole, and a line of a megabyte took
-    // it half a second at every write: what a line holds beyond its first
-    // 4,096 characters is laid out in pieces of as many, each shaped on its
-    // own, and only once it comes into view.
+    // at most once per animation frame, and while output streams in at most
+    // ten times a second, since each write costs a layout and a paint of the
+    // view; nothing is read back but the height, once a write, to follow the
+    // newest line. The browser lays out the newest block and skips those out
+    // of view (content-visibility), so that a write costs the same however
+    // much is already shown. A browser shapes the text of a block as a
+    // whole, and a line of a megabyte took it half a second at every write:
+    // what a line holds beyond its first 4,096 characters is laid out in
+    // pieces of as many, each shaped on its own, and only once it comes into
+    // view.
     const linesPerBlock = 256;
     const pieceLength = 4096;
-    let frameRequested = false;
+    const writeInterval = 100;
+    let writeScheduled = false;
+    let lastWrite = -Infinity;
     let following = true;
 
     log.addEventListener('scroll', () => {
@@ -75,12 +79,13 @@
     function show(text) {
         if (text === '') return;
         run.pending.push(text);
-        if (frameRequested) return;
-        frameRequested = true;
-        requestAnimationFrame(() => {
-            frameRequested = false;
+        if (writeScheduled) return;
+        writeScheduled = true;
+        setTimeout(() => requestAnimationFrame(() => {
+            writeScheduled = false;
+            lastWrite = performance.now();
             writeOut(run);
-        });
+        }), Math.max(0, lastWrite + writeInterval - performance.now()));
     }
 
     function writeOut(target) {
@@ -161,9 +166,8 @@
 
     function takeLine(target) {
         const line = target.lineLength > target.line.length ? `${target.line}…` : target.line;
-        const answer = /^Tulos:\s+(.*)$/.exec(line);
-        if (answer) target.answer = `Tulos: ${answer[1]}`;
-        const message = /^❌\s+VIRHE:\s*(.*)$/.exec(line);
+        if (line.startsWith('Tulos:')) target.answer = line.replace(/^Tulos:\s+/, 'Tulos: ');
+        const message = line.startsWith('❌') && /^❌\s+VIRHE:\s*(.*)$/.exec(line);
         if (message && target.messages.length < 2) target.messages.push(`Virhe: ${message[1]}`);
         target.line = '';
         target.lineLength = 0;
@@ -226,7 +230,7 @@
         log.append(element);
         const worker = new Worker(workerSource);
         const current = {
-            worker, element, decoder: new TextDecoder(), state: 'starting', typed: [],
+            worker, element, state: 'starting', typed: [],
             pending: [], block: null, blockLines: 0, shownLength: 0, line: '', lineLength: 0, answer: '', messages: [],
             notice: '',
         };
@@ -240,12 +244,12 @@
         delete log.dataset.exitStatus;
         const args = debugSwitch.checked ? ['ostrilume', '--debug'] : ['ostrilume'];
         programModule.then(
-            (module) => worker.postMessage({ kind: 'start', module, args }),
+            (module) => worker.postMessage({ kind: 'start', module, args, text: true }),
             (error) => failed(String(error)));
     }
 
     function receive(message) {
-        if (message.kind === 'output') output(run.decoder.decode(message.bytes, { stream: true }));
+        if (message.kind === 'output') output(message.text);
         if (message.kind === 'input-wanted') inputWanted();
         if (message.kind === 'exit') ended(message.status);
         if (message.kind === 'failure') failed(message.message);
@@ -300,7 +304,6 @@
     }
 
     function finish(said, statusText = statusTexts.ended) {
-        output(run.decoder.decode());
         writeOut(run);
         setState('ended');
         status.textContent = statusText;

@@ -86,7 +86,7 @@ def time_bc(input_path, timeout):
 def generate(shape, megabytes, path):
     with open(path, "wb") as out:
         subprocess.run([sys.executable, str(Path(__file__).parent / "generate.py"), shape,
-                        str(megabytes * MB)], stdout=out, check=True)
+                        str(round(megabytes * MB))], stdout=out, check=True)
     os.sync()  # so that writing the input back to disk does not overlap the runs
     return path.stat().st_size / MB
 

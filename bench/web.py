@@ -172,19 +172,18 @@ def evaluation_table(native, generate, work, repeat, failures, aim=3.0):
     return rows
 
 
-# Each: a name, the shape, its size in bytes and the program's arguments.
-LONG_RUNS = [("a pasted megabyte", "mixed", 1_000_000, []),
-             ("a traced 200 kB expression", "flat", 200_000, ["--debug"])]
+# Each: a name, the shape, its size in MB and the program's arguments.
+LONG_RUNS = [("a pasted megabyte", "mixed", 1, []),
+             ("a traced 200 kB expression", "flat", 0.2, ["--debug"])]
 
 
 def page_run(browser, served, expression, args, answers):
     """Seconds from the click to the end of one run in the page; appends the
     time each of the script's questions took to answers."""
-    from page_browser import RUN_ENDED, wait_for
+    from page_browser import PROMPT_SHOWN, RUN_ENDED, wait_for
 
     browser.get(served + ("?debug" if args else ""))
-    wait_for(browser, "return document.getElementById('status').textContent.startsWith('Kirjoita lauseke')",
-             "the prompt")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
     browser.execute_script("document.getElementById('expression').value = arguments[0]", expression)
     browser.execute_script("performance.mark('bench-click'); document.getElementById('send').click()")
     while True:
@@ -197,7 +196,7 @@ def page_run(browser, served, expression, args, answers):
     return browser.execute_script("return performance.measure('bench', 'bench-click', 'ostrilume-ended').duration") / 1000
 
 
-def long_runs_table(work, repeat, failures, aim=3.0, slack_s=1.0, answer_s=0.2):
+def long_runs_table(generate, work, repeat, failures, aim=3.0, slack_s=1.0, answer_s=0.2):
     from page_browser import start_browser, start_server
 
     node = shutil.which("node")
@@ -211,9 +210,7 @@ def long_runs_table(work, repeat, failures, aim=3.0, slack_s=1.0, answer_s=0.2):
         try:
             for name, shape, size, args in LONG_RUNS:
                 path = work / "long.txt"
-                with open(path, "wb") as out:
-                    subprocess.run([sys.executable, str(ROOT / "bench" / "generate.py"), shape, str(size)],
-                                   stdout=out, check=True)
+                generate(shape, size, path)
                 expression = path.read_text().strip()
                 path.write_text(expression + "\n")
                 page, alone, answers = [], [], []
@@ -296,7 +293,7 @@ def web_tables(native, generate, work, repeat, loads, failures):
     download = download_table(failures)
     prompt = prompt_table(loads, failures)
     rows = evaluation_table(native, generate, work, repeat, failures)
-    long_runs = long_runs_table(work, repeat, failures) if prompt else []
+    long_runs = long_runs_table(generate, work, repeat, failures) if prompt else []
     lighthouse = lighthouse_table(work, failures) if prompt else {}
     return {"download gzipped bytes": download, "prompt median ms": prompt,
             "evaluation": [{"shape": shape, "MB": megabytes, "ratio as browsers run it": ratios["baseline first"],

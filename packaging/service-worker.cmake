@@ -1,6 +1,6 @@
-# The page's service worker (web/ostrilume-sw.js) with its cache's name
-# written in: the program's version and a digest of the files it keeps, so
-# that any change of the page replaces them in the browser.
+# The page's service worker (web/ostrilume-sw.js) with the files it keeps and
+# its cache's name written in: the program's version and a digest of those
+# files, so that any change of the page replaces them in the browser.
 #   cmake -D TEMPLATE=JS -D OUTPUT=JS -D VERSION=V -D PAGE=FOLDER -D FILES=NAME:NAME:... -P service-worker.cmake
 string(REPLACE ":" ";" files "${FILES}")
 set(digests "")
@@ -11,4 +11,5 @@ endforeach()
 string(SHA256 digest "${digests}")
 string(SUBSTRING ${digest} 0 16 digest)
 set(OSTRILUME_PAGE_VERSION "${VERSION}-${digest}")
+set(OSTRILUME_KEPT_FILES "${FILES}")
 configure_file(${TEMPLATE} ${OUTPUT} @ONLY)

@@ -36,7 +36,7 @@ try:
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
 
-    from page_browser import RUN_ENDED, missing_tool, start_browser, start_server, wait_for
+    from page_browser import PROMPT_SHOWN, RUN_ENDED, missing_tool, start_browser, start_server, wait_for
 except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
     sys.exit(SKIP)
@@ -77,7 +77,6 @@ VIEWPORTS = {"desktop": (1280, 900), "phone": (360, 740)}
 NARROWEST = (320, 640)
 SMALLEST_TEXT_PX = 12
 
-FIELD_WAITING = "return document.getElementById('status').textContent.startsWith('Kirjoita lauseke')"
 WATCH_FOCUS = """window.blurs = 0;
 document.getElementById('expression').addEventListener('blur', () => { window.blurs++; });"""
 
@@ -118,10 +117,10 @@ def run_row(browser, base, row):
     browser.get(address(base, args, lines, given))
     if given == TYPED:
         field = browser.find_element(By.ID, "expression")
-        wait_for(browser, FIELD_WAITING, f"the prompt ({name})")
+        wait_for(browser, PROMPT_SHOWN, f"the prompt ({name})")
         browser.execute_script(WATCH_FOCUS)
         for line in lines:
-            wait_for(browser, FIELD_WAITING, f"the prompt ({name})")
+            wait_for(browser, PROMPT_SHOWN, f"the prompt ({name})")
             if isinstance(line, tuple):
                 field.send_keys(*line)
             else:
@@ -175,7 +174,7 @@ def check_fresh_run_and_link(browser, base, program, failures):
     first, second = "1,5*2", "2^-1"
     browser.get(address(base, ["--debug"], []))
     field = browser.find_element(By.ID, "expression")
-    wait_for(browser, FIELD_WAITING, "the prompt")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
     field.send_keys(first + Keys.ENTER)
     wait_for(browser, RUN_ENDED, "the end of the first run")
     link = urllib.parse.urlsplit(browser.find_element(By.ID, "link").get_attribute("href"))
@@ -195,7 +194,7 @@ def check_trace_switch_at_start(browser, base, program, failures):
     the trace, as it does at the prompt."""
     browser.get(base)
     browser.execute_script("document.getElementById('debug').click()")
-    wait_for(browser, FIELD_WAITING, "the prompt")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
     browser.find_element(By.ID, "expression").send_keys("2^3" + Keys.ENTER)
     wait_for(browser, RUN_ENDED, "the traced run")
     if browser.find_element(By.ID, "terminal").get_attribute("textContent") != \
@@ -227,7 +226,7 @@ def check_reading(browser, base, failures):
     letters are readable on the narrowest phone and grow with the reader's
     text size."""
     browser.get(base)
-    wait_for(browser, FIELD_WAITING, "the prompt")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
     live = browser.execute_script("return document.querySelector('[role=log]').getAttribute('aria-live')")
     if live != "off":
         failures.append(f"the log is a live region (aria-live {live!r}): a screen reader hears every byte")
@@ -240,7 +239,7 @@ def check_reading(browser, base, failures):
     before = terminal_text_px(browser)
     browser.execute_cdp_cmd("Page.setFontSizes", {"fontSizes": {"standard": 24, "fixed": 24}})
     browser.get(base)
-    wait_for(browser, FIELD_WAITING, "the prompt")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
     after = terminal_text_px(browser)
     browser.execute_cdp_cmd("Page.setFontSizes", {"fontSizes": {"standard": 16, "fixed": 13}})
     if after < before * 1.4:
@@ -250,7 +249,7 @@ def check_reading(browser, base, failures):
 def check_stop(browser, base, failures):
     """A run of seconds (20 MB of nested groups) stops at once, and the next line runs."""
     browser.get(base)
-    wait_for(browser, FIELD_WAITING, "the prompt")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
     browser.execute_script(WATCH_FOCUS + "document.getElementById('expression').value ="
                            " '('.repeat(1e7) + '1' + ')'.repeat(1e7); document.getElementById('send').click()")
     wait_for(browser, "return !document.getElementById('stop').hidden", "the stop button")
@@ -302,7 +301,7 @@ def check_installable_and_offline(browser, folder, program, failures):
     server, served = start_server(folder)
     try:
         browser.get(served)
-        wait_for(browser, FIELD_WAITING, "the prompt")
+        wait_for(browser, PROMPT_SHOWN, "the prompt")
         errors = browser.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]
         if errors:
             failures.append(f"installing: {[error['errorId'] for error in errors]}")
@@ -343,7 +342,7 @@ def check_accessibility(browser, base, viewport, failures):
                                 {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
         for state, args, line in states:
             browser.get(address(base, args, [line] if line else [], QUOTED))
-            wait_for(browser, RUN_ENDED if line else FIELD_WAITING, f"the page {state}")
+            wait_for(browser, RUN_ENDED if line else PROMPT_SHOWN, f"the page {state}")
             for violation in axe_violations(browser):
                 failures.append(f"axe, {viewport}, {scheme}, {state}: {violation}")
         browser.get(base.replace("index.html", "ostrilume.html"))

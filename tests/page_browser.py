@@ -20,6 +20,8 @@ FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-
 
 # What the page shows when a run has ended: the program's exit status.
 RUN_ENDED = "return document.getElementById('terminal').dataset.exitStatus !== undefined"
+# What the page shows when the program waits for a line.
+PROMPT_SHOWN = "return document.getElementById('status').textContent.startsWith('Kirjoita lauseke')"
 
 
 def missing_tool():

@@ -3,15 +3,12 @@
 // Keeps the calculator's page in the browser, so that after one visit it
 // opens and calculates without a network. The cache's name holds the
 // program's version and a digest of the page's files, which the build writes
-// in: a page that changes brings a new worker, which fills a new cache and
-// removes the one before. Each copy of the page on a server, in its own
-// folder, keeps a cache of its own.
+// in, with the names of the files: a page that changes brings a new worker,
+// which fills a new cache and removes the one before. Each copy of the page
+// on a server, in its own folder, keeps a cache of its own.
 const scope = self.registration.scope;
 const cacheName = `ostrilume @OSTRILUME_PAGE_VERSION@ ${scope}`;
-const files = [
-    'index.html', 'ostrilume.css', 'ostrilume.js', 'ostrilume-wasm.js', 'ostrilume-worker.js', 'ostrilume.svg',
-    'ostrilume.webmanifest', 'ostrilume-192.png', 'ostrilume-512.png', 'ostrilume.html', 'LICENSE.txt',
-];
+const files = '@OSTRILUME_KEPT_FILES@'.split(':');
 
 self.addEventListener('install', (event) => {
     event.waitUntil(caches.open(cacheName)

@@ -377,8 +377,8 @@
         if (key === 'd' && field.value === '' && run.state === 'waiting') {
             event.preventDefault();
             send(new Uint8Array(0), true);
-        } else if (key === 'c' && field.selectionStart === field.selectionEnd && run.state !== 'ended'
-            && run.state !== 'starting') {
+        } else if (key === 'c' && field.selectionStart === field.selectionEnd
+            && (run.state === 'running' || run.state === 'waiting')) {
             event.preventDefault();
             stop();
         }

@@ -28,6 +28,16 @@ std::string_view writeUntilPlaceholder(std::string_view format);
 // elsewhere and back.
 void captureInto(std::string* into);
 
+// A text written on a terminal could drive it: an expression read from a file
+// may hold an escape sequence. While shown is true, the control characters in
+// every text argument are written as cat -v writes them instead: C0 and DEL in
+// caret notation (ESC as "^["), the UTF-8 C1 controls as "M-^[" and the like.
+// The format texts are the program's own and always pass as they are.
+void showControlCharacters(bool shown);
+
+// Appends text to visible with its control characters written as above.
+void appendVisible(std::string& visible, std::string_view text);
+
 }  // namespace output
 
 template <typename... Args>

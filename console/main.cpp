@@ -7,7 +7,6 @@
 #include "common/debug.hpp"
 #include "common/output.hpp"
 #include "console/platform.hpp"
-#include "console/read_word.hpp"
 #include "evaluation/evaluation.hpp"
 
 namespace {
@@ -29,10 +28,12 @@ void printBanner() {
     println(ruleLine);
 }
 
+constexpr std::string_view prompt = "➤ ";
+
 void printRequest() {
     println("📥 Syötä yhtälö");
     println("   Esimerkki: (2^4) tai 3*(2+5)^2\n");
-    print("➤ ");
+    print(prompt);
 }
 
 void printAnswer(std::string_view expression, float result) {
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     prepareStandardStreams();
     std::set_new_handler(reportMemoryExhausted);
     DEBUG = hasDebugOption(argc, argv);
+    output::showControlCharacters(standardOutputIsTerminal());
     printBanner();
     if (DEBUG) {
         println("🐛 DEBUG-TILA AKTIVOITU\n");
@@ -77,7 +79,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     std::string expression;
-    if (!readWord(stdin, expression)) {
+    if (!readExpression(prompt, expression)) {
         println("\n❌ VIRHE: Syötteen lukeminen epäonnistui!");
         return exitStatus(1);
     }

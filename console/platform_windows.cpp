@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "console/platform.hpp"
+#include "console/read_word.hpp"
 
 namespace {
 
@@ -46,3 +47,8 @@ void restoreStandardStreams() {
     SetConsoleOutputCP(originalOutputPage);
     SetConsoleCP(originalInputPage);
 }
+
+bool standardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+
+// The console's own line input edits the line, as at every Windows prompt.
+bool readExpression(std::string_view, std::string& word) { return readWord(stdin, word); }

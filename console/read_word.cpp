@@ -4,11 +4,11 @@
 #include <cstring>
 #include <string_view>
 
-namespace {
-
-bool isSpace(char byte) {
+bool isWordSeparator(char byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
 }
+
+namespace {
 
 // fgets returns at the end of each line, so a line typed on a terminal is
 // taken as soon as it is entered. It reports no count, and the input may hold
@@ -35,8 +35,9 @@ bool readWord(std::FILE* input, std::string& word) {
     char chunk[4096];
     std::string_view text;
     while (readChunk(input, chunk, text)) {
-        auto start = word.empty() ? std::find_if_not(text.begin(), text.end(), isSpace) : text.begin();
-        auto end = std::find_if(start, text.end(), isSpace);
+        auto start =
+            word.empty() ? std::find_if_not(text.begin(), text.end(), isWordSeparator) : text.begin();
+        auto end = std::find_if(start, text.end(), isWordSeparator);
         word.append(start, end);
         if (end != text.end()) {
             return true;

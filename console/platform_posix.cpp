@@ -14,7 +14,7 @@ void prepareStandardStreams() { std::signal(SIGPIPE, SIG_IGN); }
 
 void restoreStandardStreams() { restoreTerminal(); }
 
-bool standardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+bool standardOutputIsTerminal() { return isTerminal(STDOUT_FILENO); }
 
 // Pipes and files are read as they always were, byte for byte.
 bool readExpression(std::string_view prompt, std::string& word) {

@@ -5,6 +5,9 @@
 
 // The terminal side of the line editor, for systems with POSIX terminals.
 
+// Whether the descriptor is a terminal.
+bool isTerminal(int descriptor);
+
 // Whether standard input and standard output are both a terminal that can
 // move its cursor: TERM is set, and not to dumb.
 bool isInteractiveTerminal();

@@ -65,28 +65,27 @@ bool inputWithin(int milliseconds) {
     return poll(&input, 1, milliseconds) > 0;
 }
 
-// ---- Signals ----------------------------------------------------------------
-
-// The signals that end the run by default and that a user or the system sends
-// while the line is being typed.
-constexpr int endingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
-
-struct sigaction previousActions[NSIG];
-
-void setHandler(int signal, void (*handler)(int)) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
+// Waits for a key, or for a signal that asks for the row to be drawn again.
+// False when the terminal cannot be waited for.
+bool waitForInput() {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    return poll(&input, 1, -1) >= 0 || errno == EINTR;
 }
 
-void deliverNow(int signal) {
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    setHandler(signal, SIG_DFL);
-    raise(signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+// ---- Signals ----------------------------------------------------------------
+
+// The program links every C library function it calls at its start, so each
+// new one costs every run: the handlers use std::signal and raise, which
+// it has anyway, rather than sigaction and signal masks. std::signal's
+// handlers restart an interrupted read but not poll, which the editor waits
+// in.
+
+volatile std::sig_atomic_t suspended = 0;
+
+// The signal, now left to its default, is delivered as the handler returns.
+void deliverOnReturn(int signal) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 // The key shows as the terminal itself would have echoed it, and the signal's
@@ -98,7 +97,7 @@ void endBySignal(int signal) {
         if (signal == SIGQUIT) writeAll("^\\");
     }
     restoreTerminal();
-    deliverNow(signal);
+    deliverOnReturn(signal);
 }
 
 // Ctrl+Z: the shell gets its terminal back while the program is stopped, and
@@ -106,8 +105,16 @@ void endBySignal(int signal) {
 void suspend(int signal) {
     int savedErrno = errno;
     restoreTerminal();
-    deliverNow(signal);
-    setHandler(signal, suspend);
+    suspended = 1;
+    deliverOnReturn(signal);
+    errno = savedErrno;
+}
+
+void resume(int) {
+    if (suspended == 0) return;
+    int savedErrno = errno;
+    suspended = 0;
+    std::signal(SIGTSTP, suspend);
     enterEditingMode();
     resumed = 1;
     errno = savedErrno;
@@ -115,22 +122,29 @@ void suspend(int signal) {
 
 void noteResize(int) { resized = 1; }
 
-// A signal that the program was started to ignore stays ignored.
-void catchSignal(int signal, void (*handler)(int)) {
-    sigaction(signal, nullptr, &previousActions[signal]);
-    if (previousActions[signal].sa_handler != SIG_IGN) setHandler(signal, handler);
-}
+struct Caught {
+    int signal;
+    void (*handler)(int);
+    void (*previous)(int);
+};
 
+// The signals that end the run by default and that a user or the system sends
+// while the line is typed, and those that the editor follows.
+Caught caught[] = {{SIGINT, endBySignal, SIG_DFL},  {SIGQUIT, endBySignal, SIG_DFL},
+                   {SIGTERM, endBySignal, SIG_DFL}, {SIGHUP, endBySignal, SIG_DFL},
+                   {SIGTSTP, suspend, SIG_DFL},     {SIGCONT, resume, SIG_DFL},
+                   {SIGWINCH, noteResize, SIG_DFL}};
+
+// A signal that the program was started to ignore stays ignored.
 void catchSignals() {
-    for (int signal : endingSignals) catchSignal(signal, endBySignal);
-    catchSignal(SIGTSTP, suspend);
-    catchSignal(SIGWINCH, noteResize);
+    for (Caught& each : caught) {
+        each.previous = std::signal(each.signal, each.handler);
+        if (each.previous == SIG_IGN) std::signal(each.signal, SIG_IGN);
+    }
 }
 
 void releaseSignals() {
-    for (int signal : endingSignals) sigaction(signal, &previousActions[signal], nullptr);
-    sigaction(SIGTSTP, &previousActions[SIGTSTP], nullptr);
-    sigaction(SIGWINCH, &previousActions[SIGWINCH], nullptr);
+    for (const Caught& each : caught) std::signal(each.signal, each.previous);
 }
 
 // ---- The line ---------------------------------------------------------------
@@ -167,6 +181,7 @@ ReadResult editLine(std::string_view prompt, LineBeingEdited& line) {
             resumed = 0;
             writeAll(renderLine(line, prompt, width));
         }
+        if (!waitForInput()) return ReadResult::failed;
         ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) return ReadResult::failed;
@@ -186,9 +201,14 @@ ReadResult editLine(std::string_view prompt, LineBeingEdited& line) {
 
 }  // namespace
 
+bool isTerminal(int descriptor) {
+    termios settings{};
+    return tcgetattr(descriptor, &settings) == 0;
+}
+
 bool isInteractiveTerminal() {
     const char* term = std::getenv("TERM");
-    return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0 && term != nullptr && *term != '\0' &&
+    return isTerminal(STDIN_FILENO) && isTerminal(STDOUT_FILENO) && term != nullptr && *term != '\0' &&
            std::string_view(term) != "dumb";
 }
 

@@ -36,7 +36,7 @@ void captureInto(std::string* into);
 void showControlCharacters(bool shown);
 
 // Appends text to visible with its control characters written as above.
-void appendVisible(std::string& visible, std::string_view text);
+[[gnu::cold]] void appendVisible(std::string& visible, std::string_view text);
 
 }  // namespace output
 

@@ -12,6 +12,11 @@
 // The line is bytes, as the expression is; it is decoded as UTF-8 whatever
 // the locale says, since the program writes UTF-8. A byte that starts no
 // valid sequence is a character of its own.
+//
+// Its functions run only at a terminal, while a person types. They are marked
+// cold, so that the compiler places them apart from the code that every run
+// goes through: a run from a pipe then loads no more pages of the program at
+// its start than it did before the editor existed.
 
 struct LineBeingEdited {
     std::string text;
@@ -28,21 +33,22 @@ enum class LineEnd { editing, entered, blank, endOfInput };
 // word, and after Ctrl+D on an empty line (endOfInput). A key sequence cut
 // short at the end of input is left unused while moreMayFollow; otherwise it
 // counts for what it is: a lone Esc, or the bytes that arrived.
-std::size_t applyKeys(LineBeingEdited& line, std::string_view input, bool moreMayFollow, LineEnd& end);
+[[gnu::cold]] std::size_t applyKeys(LineBeingEdited& line, std::string_view input, bool moreMayFollow,
+                                    LineEnd& end);
 
 // Redraws the row: the prompt, as much of the line around the cursor as fits
 // in width columns, "<" and ">" where more of it lies beyond either edge, and
 // the cursor in its place. Moves line.viewStart so that the cursor is shown.
-std::string renderLine(LineBeingEdited& line, std::string_view prompt, int width);
+[[gnu::cold]] std::string renderLine(LineBeingEdited& line, std::string_view prompt, int width);
 
 // The same after the terminal changed its width. A terminal that rewraps its
 // rows has put the cursor that many rows below the prompt, so the rendering
 // starts there and clears what lies below.
-std::string renderAfterResize(LineBeingEdited& line, std::string_view prompt, int width);
+[[gnu::cold]] std::string renderAfterResize(LineBeingEdited& line, std::string_view prompt, int width);
 
 // The row as it stays on the screen once the line is done: the prompt and the
 // whole line, wrapped by the terminal, and a line feed.
-std::string renderFinalLine(const LineBeingEdited& line, std::string_view prompt);
+[[gnu::cold]] std::string renderFinalLine(const LineBeingEdited& line, std::string_view prompt);
 
 // The first whitespace-delimited word of the line, as readWord would read it.
 std::string_view firstWord(std::string_view text);

@@ -15,7 +15,7 @@ bool isInteractiveTerminal();
 // Shows prompt, lets the user edit a line at the terminal, and gives its
 // first word. Empty when the input ended (Ctrl+D on an empty line) before a
 // word; false when a read failed. The terminal is left as it was found.
-bool editLineAtTerminal(std::string_view prompt, std::string& word);
+[[gnu::cold]] bool editLineAtTerminal(std::string_view prompt, std::string& word);
 
 // Gives the terminal back as it was found, if the editor has changed it.
 // Safe in a signal handler.

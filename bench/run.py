@@ -6,9 +6,9 @@ the power function's throughput beside the C library's powf
 from 1 to 32 MB on every benchmark shape, ostrilume side by side with the
 lower bound and with bc on the same large input, and the web page's
 download, time to the prompt and evaluation beside the native program
-(bench/web.py).
+(bench/web.py), and a paste at the terminal beside bc (bench/paste.py).
 
-Usage: bench/run.py [--tables latency,power,scaling,comparison,web] [--runs 500] [--sizes 1,2,4,8,16,32]
+Usage: bench/run.py [--tables latency,power,scaling,comparison,web,paste] [--runs 500] [--sizes 1,2,4,8,16,32]
                     [--repeat 5] [--bc-timeout 120] [--large 100] [--loads 30] [--json RESULTS]
 
 With --json the figures are also written to RESULTS, from which
@@ -25,6 +25,7 @@ import time
 from pathlib import Path
 
 from latency import latency_table
+from paste import paste_table
 from web import web_tables
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -179,7 +180,8 @@ def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--tables", default="latency,power,scaling,comparison,web", help="which, comma-separated")
+    parser.add_argument("--tables", default="latency,power,scaling,comparison,web,paste",
+                        help="which, comma-separated")
     parser.add_argument("--runs", type=int, default=500, help="interleaved runs of each program for latency")
     parser.add_argument("--sizes", default="1,2,4,8,16,32", help="MB, comma-separated")
     parser.add_argument("--repeat", type=int, default=5, help="runs per input; the fastest counts")
@@ -210,6 +212,9 @@ def main():
             print()
         if "web" in tables:
             results["web"] = web_tables(BINARY, generate, Path(work), args.repeat, args.loads, failures)
+            print()
+        if "paste" in tables:
+            results["paste"] = paste_table(BINARY, Path(work), 3, failures)
     if args.json:
         Path(args.json).write_text(json.dumps(results, indent=1) + "\n")
     for failure in failures:

@@ -65,11 +65,13 @@ bool inputWithin(int milliseconds) {
     return poll(&input, 1, milliseconds) > 0;
 }
 
-// Waits for a key, or for a signal that asks for the row to be drawn again.
-// False when the terminal cannot be waited for.
-bool waitForInput() {
+enum class Wait { input, signal, failed };
+
+// Waits for a key, or for a signal that may ask for the row to be drawn again.
+Wait waitForInput() {
     pollfd input{STDIN_FILENO, POLLIN, 0};
-    return poll(&input, 1, -1) >= 0 || errno == EINTR;
+    if (poll(&input, 1, -1) >= 0) return Wait::input;
+    return errno == EINTR ? Wait::signal : Wait::failed;
 }
 
 // ---- Signals ----------------------------------------------------------------
@@ -181,7 +183,9 @@ ReadResult editLine(std::string_view prompt, LineBeingEdited& line) {
             resumed = 0;
             writeAll(renderLine(line, prompt, width));
         }
-        if (!waitForInput()) return ReadResult::failed;
+        Wait wait = waitForInput();
+        if (wait == Wait::signal) continue;
+        if (wait == Wait::failed) return ReadResult::failed;
         ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) return ReadResult::failed;

@@ -68,6 +68,18 @@ TEST(LineEditor, EditsAsAShellPromptDoes) {
          {"1|\xc3"
           "2",
           LineEnd::editing}},
+        // A byte that starts no valid sequence is a character of its own.
+        {"\xe0\x80\x7f", {"\xe0|", LineEnd::editing}},
+        {"\xed\xa0\x80\x7f", {"\xed\xa0|", LineEnd::editing}},
+        {"\xf4\x90\x80\x80\x7f", {"\xf4\x90\x80|", LineEnd::editing}},
+        {"\xf0\x90\x80x\x7f\x7f", {"\xf0\x90|", LineEnd::editing}},
+        {"\xf4\x8f\xbf\xbf\xed\x9f\xbf\x7f\x7f", {"|", LineEnd::editing}},
+        {"1\xc0\xf5\xff", {"1\xc0\xf5\xff|", LineEnd::editing}},
+        // Nothing to move over or remove at either end.
+        {"\x1b[D\x7f\x1b"
+         "b1\x1b[C\x1b"
+         "f\x1b[3~",
+         {"1|", LineEnd::editing}},
         // Delete, Ctrl+D and Ctrl+W, Ctrl+U, Ctrl+K, Alt+Backspace.
         {"ab\x01\x1b[3~", {"|b", LineEnd::editing}},
         {"ab\x01\x04", {"|b", LineEnd::editing}},
@@ -90,11 +102,19 @@ TEST(LineEditor, EditsAsAShellPromptDoes) {
          {"12|+34", LineEnd::editing}},
         {"12+34\x1b[1;5D", {"12+|34", LineEnd::editing}},
         {"12+34\x01\x1b[1;5C", {"12|+34", LineEnd::editing}},
+        {"1 + 2\x1b"
+         "b\x1b"
+         "b",
+         {"|1 + 2", LineEnd::editing}},
+        {"A.5,\xc3\xa4 x\x01\x1b"
+         "f",
+         {"A.5,\xc3\xa4| x", LineEnd::editing}},
         // Enter, with and without a word.
         {"2+3\r", {"2+3|", LineEnd::entered}},
         {"2+3\n", {"2+3|", LineEnd::entered}},
         {" \t\r", {"  |", LineEnd::blank}},
         {"\r", {"|", LineEnd::blank}},
+        {"2+3\r4", {"2+3|", LineEnd::entered}},
         // A paste is text: its line feeds are spaces, its controls stay.
         {"\x1b[200~2+3\n4*5\r\x1b[201~", {"2+3 4*5 |", LineEnd::editing}},
         {"\x1b[200~\x01\x1b[D\x1b[201~\x1b[D", {"\x01\x1b[|D", LineEnd::editing}},
@@ -103,6 +123,8 @@ TEST(LineEditor, EditsAsAShellPromptDoes) {
         {"1\x1b[5~2", {"12|", LineEnd::editing}},
         {"1\x1b[1;5X2\x1bx3\x07\x0c", {"123|", LineEnd::editing}},
         {"1\x1b[1\xc3\xa4", {"1\xc3\xa4|", LineEnd::editing}},
+        {"1\x1b[1\x7f", {"|", LineEnd::editing}},
+        {"\x1b[200~12\x1b[20", {"12\x1b[20|", LineEnd::editing}},
         {"1\x1b\x1b[D", {"|1", LineEnd::editing}},
         {"1\x1b", {"1|", LineEnd::editing}},
         {"1\x1b[20", {"1|", LineEnd::editing}},
@@ -169,6 +191,8 @@ TEST(LineEditor, DrawsTheRowAroundTheCursor) {
         {"1\xc2\x9b|", 80, "\r➤ 1M-^[\x1b[K\r\x1b[7C"},
         {"\xe6\x97\xa5\xe6\x9c\xac|", 80, "\r➤ \xe6\x97\xa5\xe6\x9c\xac\x1b[K\r\x1b[6C"},
         {"e\xcc\x81|", 80, "\r➤ e\xcc\x81\x1b[K\r\x1b[3C"},
+        {"1\xe2\x80\x8b\xe2\x83\x97\xef\xb8\x8f\xf0\x9f\xa7\xae|", 80,
+         "\r➤ 1\xe2\x80\x8b\xe2\x83\x97\xef\xb8\x8f\xf0\x9f\xa7\xae\x1b[K\r\x1b[5C"},
         {"1\xff|", 80, "\r➤ 1\xef\xbf\xbd\x1b[K\r\x1b[4C"},
         {"|\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5", 8, "\r➤ \xe6\x97\xa5\xe6\x97\xa5>\x1b[K\r\x1b[2C"},
         {"12|", 2, "\r➤ <\x1b[K\r\x1b[3C"},
@@ -202,6 +226,8 @@ TEST(LineEditor, DrawsTheRowAgainAfterAResize) {
               "\x1b[1A\r\x1b[J\r➤ <" + std::string(35, '1') + "\x1b[K\r\x1b[38C");
     EXPECT_EQ(renderAfterResize(line, "➤ ", 100),
               "\r\x1b[J\r➤ <" + std::string(95, '1') + "\x1b[K\r\x1b[98C");
+    LineBeingEdited empty;
+    EXPECT_EQ(renderAfterResize(empty, "", 100), "\r\x1b[J\r\x1b[K\r");
 }
 
 TEST(LineEditor, LeavesTheWholeLineOnTheScreen) {

@@ -87,7 +87,8 @@ paste_text() {
     terminal paste-buffer -p -t calc
 }
 
-ones() { python3 -c "import sys; sys.stdout.write('+'.join(['1'] * $1))"; }
+# 1+1+…+1 with $1 ones, and no line feed.
+ones() { yes 1 | head -n "$1" | paste -sd+ | tr -d '\n'; }
 
 case $case_name in
 normal)
@@ -95,8 +96,13 @@ normal)
     terminal respawn-pane -k -t calc "sleep 0.3; $(printf '%q ' bash "$work/run.sh" "$binary")"
     terminal pipe-pane -t calc -o 'cat > bytes'
     wait_for '^➤ \?$' || fail "the prompt never showed"
-    type_and_expect '3\*(2+5)^2' 147 '3*(2+5)^2'
-    for line in '^➤ 3\*(2+5)^2$' '^✨ LOPULLINEN VASTAUS$'; do expect_line "$line"; done
+    # An empty Enter shows the prompt again; a lone Esc is waited for and
+    # passed over.
+    terminal send-keys -t calc Enter 3
+    terminal send-keys -t calc Escape
+    sleep 0.3
+    type_and_expect '3\*(2+5)^2' 147 '*(2+5)^2'
+    for line in '^➤ $' '^➤ 3\*(2+5)^2$' '^✨ LOPULLINEN VASTAUS$'; do expect_line "$line"; done
     grep -aq $'\e\\[?2004h' bytes || fail "bracketed paste was never switched on"
     # Nothing of the editor's after it ends: bracketed paste off, then the box.
     sed -n $'/\e\\[?2004l/,$p' bytes | grep -q 'LOPULLINEN VASTAUS' || fail "bracketed paste still on in the box"
@@ -182,7 +188,11 @@ suspend)
     terminal send-keys -t calc C-z
     wait_for 'Stopped' || fail "Ctrl+Z did not stop the program"
     terminal send-keys -t calc fg Enter
-    sleep 0.2
+    for _ in $(seq 100); do
+        [ "$(screen | grep -v '^$' | tail -1)" = '➤ 12+3' ] && break
+        sleep 0.1
+    done
+    [ "$(screen | grep -v '^$' | tail -1)" = '➤ 12+3' ] || fail "the line was not drawn again after fg"
     terminal send-keys -t calc 0 Enter
     wait_for '^Tulos:   42$' || fail "the line was not kept"
     sleep 0.2

@@ -32,10 +32,11 @@ volatile std::sig_atomic_t changed = 0;
 volatile std::sig_atomic_t resized = 0;
 volatile std::sig_atomic_t resumed = 0;
 
+// A write or a read that a handler interrupts is restarted: the handlers are
+// installed with std::signal, which asks for that.
 void writeAll(std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return;
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -56,8 +57,8 @@ void enterEditingMode() {
 
 int windowWidth() {
     winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
+    ioctl(STDOUT_FILENO, TIOCGWINSZ, &size);
+    return size.ws_col > 0 ? size.ws_col : 80;
 }
 
 bool inputWithin(int milliseconds) {
@@ -187,7 +188,6 @@ ReadResult editLine(std::string_view prompt, LineBeingEdited& line) {
         if (wait == Wait::signal) continue;
         if (wait == Wait::failed) return ReadResult::failed;
         ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) continue;
         if (count < 0) return ReadResult::failed;
         // The terminal has gone: what was typed is all there is.
         if (count == 0) return firstWord(line.text).empty() ? ReadResult::endOfInput : ReadResult::line;

@@ -221,12 +221,26 @@ pipe)
     expect_end 0
     cmp out "$cases/worked_example.out" || fail "the piped bytes differ from a run from a file" ;;
 dumb)
-    # A terminal that cannot move its cursor gets no escape sequence.
-    terminal respawn-pane -k -t calc "sleep 0.3; $(printf '%q ' bash "$work/run.sh" env TERM=dumb "$binary")"
-    terminal pipe-pane -t calc -o 'cat > bytes'
+    # A terminal that cannot move its cursor, or of no known kind, gets no
+    # escape sequence.
+    for term in TERM=dumb TERM= -uTERM; do
+        terminal respawn-pane -k -t calc "sleep 0.3; $(printf '%q ' bash "$work/run.sh" env "$term" "$binary")"
+        terminal pipe-pane -t calc -o 'cat > bytes'
+        wait_for '^➤ \?$' || fail "the prompt never showed"
+        type_and_expect '3\*(2+5)^2' 147 '3*(2+5)^2'
+        [ "$(grep -ac $'\e' bytes)" = 0 ] || fail "escape bytes written with env $term"
+        terminal pipe-pane -t calc
+    done ;;
+ignored_ctrl_c)
+    # A program started with SIGINT ignored, as nohup and a script's
+    # background jobs start it, keeps it ignored.
+    terminal respawn-pane -k -t calc "$(printf '%q ' bash "$work/run.sh" bash -c 'trap "" INT; exec "$0"' "$binary")"
     wait_for '^➤ \?$' || fail "the prompt never showed"
-    type_and_expect '3\*(2+5)^2' 147 '3*(2+5)^2'
-    [ "$(grep -ac $'\e' bytes)" = 0 ] || fail "escape bytes written to a dumb terminal" ;;
+    terminal send-keys -t calc '2+'
+    sleep 0.2
+    terminal send-keys -t calc C-c
+    sleep 0.2
+    type_and_expect '2+2' 4 2 ;;
 control_bytes)
     # An expression from a file: shown in caret notation on the terminal, as
     # it is through a pipe.

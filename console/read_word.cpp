@@ -18,10 +18,9 @@ std::size_t lastNul(const char (&chunk)[4096]) {
     static constexpr std::string_view fill =
         "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n"
         "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n";
+    // The NUL that fgets stores stops this within the chunk.
     std::size_t end = sizeof chunk;
-    while (end >= fill.size() && std::memcmp(chunk + end - fill.size(), fill.data(), fill.size()) == 0) {
-        end -= fill.size();
-    }
+    while (std::memcmp(chunk + end - fill.size(), fill.data(), fill.size()) == 0) end -= fill.size();
     std::size_t position = end - 1;
     while (chunk[position] != '\0') --position;
     return position;

@@ -58,16 +58,10 @@ TEST(LineEditor, EditsAsAShellPromptDoes) {
         {"abc\x01\x1bOF", {"abc|", LineEnd::editing}},
         {"2+5)^2\x1b[1~3*(", {"3*(|2+5)^2", LineEnd::editing}},
         // Whole characters, whatever the locale.
-        {"2+\xc3\xa4\xe2\x82\xac\xc3\xb6\x7f\x7f\x7f"
-         "3",
-         {"2+3|", LineEnd::editing}},
+        {"2+\xc3\xa4\xe2\x82\xac\xc3\xb6\x7f\x7f\1773", {"2+3|", LineEnd::editing}},
         {"\xc3\xa4\xc3\xb6\xe2\x82\xac\x1b[D\x1b[D\x08", {"|\xc3\xb6\xe2\x82\xac", LineEnd::editing}},
         {"1\xf0\x9f\xa7\xae\x1b[D\x1b[D\x1b[C", {"1|\xf0\x9f\xa7\xae", LineEnd::editing}},
-        {"1\xff\xc3"
-         "2\x1b[D\x1b[D\x7f",
-         {"1|\xc3"
-          "2",
-          LineEnd::editing}},
+        {"1\xff\3032\x1b[D\x1b[D\x7f", {"1|\3032", LineEnd::editing}},
         // A byte that starts no valid sequence is a character of its own.
         {"\xe0\x80\x7f", {"\xe0|", LineEnd::editing}},
         {"\xed\xa0\x80\x7f", {"\xed\xa0|", LineEnd::editing}},
@@ -76,39 +70,27 @@ TEST(LineEditor, EditsAsAShellPromptDoes) {
         {"\xf4\x8f\xbf\xbf\xed\x9f\xbf\x7f\x7f", {"|", LineEnd::editing}},
         {"1\xc0\xf5\xff", {"1\xc0\xf5\xff|", LineEnd::editing}},
         // Nothing to move over or remove at either end.
-        {"\x1b[D\x7f\x1b"
-         "b1\x1b[C\x1b"
-         "f\x1b[3~",
-         {"1|", LineEnd::editing}},
+        {"\x1b[D\x7f\033b1\x1b[C\033f\x1b[3~", {"1|", LineEnd::editing}},
         // Delete, Ctrl+D and Ctrl+W, Ctrl+U, Ctrl+K, Alt+Backspace.
         {"ab\x01\x1b[3~", {"|b", LineEnd::editing}},
         {"ab\x01\x04", {"|b", LineEnd::editing}},
         {"ab\x04", {"ab|", LineEnd::editing}},
         {"\x04", {"|", LineEnd::endOfInput}},
         {"1\x7f\x04", {"|", LineEnd::endOfInput}},
-        {"7*7\x17"
-         "2+2",
-         {"2+2|", LineEnd::editing}},
+        {"7*7\0272+2", {"2+2|", LineEnd::editing}},
         {"1 7*7  \x17", {"1 |", LineEnd::editing}},
         {"abc\x1b[D\x1b[D\x15", {"|bc", LineEnd::editing}},
         {"abc\x01\x1b[C\x0b", {"a|", LineEnd::editing}},
         {"12+34\x1b\x7f", {"12+|", LineEnd::editing}},
         // Words: Alt+B, Alt+F, Ctrl+Left.
-        {"12+34\x1b"
-         "b",
-         {"12+|34", LineEnd::editing}},
-        {"12+34\x01\x1b"
-         "f",
-         {"12|+34", LineEnd::editing}},
+        {"12+34\033b", {"12+|34", LineEnd::editing}},
+        {"12+34\x01\033f", {"12|+34", LineEnd::editing}},
         {"12+34\x1b[1;5D", {"12+|34", LineEnd::editing}},
         {"12+34\x01\x1b[1;5C", {"12|+34", LineEnd::editing}},
-        {"1 + 2\x1b"
-         "b\x1b"
-         "b",
-         {"|1 + 2", LineEnd::editing}},
-        {"A.5,\xc3\xa4 x\x01\x1b"
-         "f",
-         {"A.5,\xc3\xa4| x", LineEnd::editing}},
+        {"1 + 2\033b\033b", {"|1 + 2", LineEnd::editing}},
+        {"2^3\033b", {"2^|3", LineEnd::editing}},
+        {"12+\x01\033f\033f", {"12+|", LineEnd::editing}},
+        {"A.5,\xc3\xa4 x\x01\033f", {"A.5,\xc3\xa4| x", LineEnd::editing}},
         // Enter, with and without a word.
         {"2+3\r", {"2+3|", LineEnd::entered}},
         {"2+3\n", {"2+3|", LineEnd::entered}},
@@ -185,9 +167,7 @@ TEST(LineEditor, DrawsTheRowAroundTheCursor) {
         {"|" + digits, 10, "\r➤ 123456>\x1b[K\r\x1b[2C"},
         {"12345|67890", 10, "\r➤ 123456>\x1b[K\r\x1b[7C"},
         {"1234567|890", 10, "\r➤ <34567>\x1b[K\r\x1b[8C"},
-        {"1\x1b"
-         "2|",
-         80, "\r➤ 1^[2\x1b[K\r\x1b[6C"},
+        {"1\0332|", 80, "\r➤ 1^[2\x1b[K\r\x1b[6C"},
         {"1\xc2\x9b|", 80, "\r➤ 1M-^[\x1b[K\r\x1b[7C"},
         {"\xe6\x97\xa5\xe6\x9c\xac|", 80, "\r➤ \xe6\x97\xa5\xe6\x9c\xac\x1b[K\r\x1b[6C"},
         {"e\xcc\x81|", 80, "\r➤ e\xcc\x81\x1b[K\r\x1b[3C"},
@@ -249,9 +229,7 @@ TEST(LineEditor, ShowsControlCharactersAsCatDoes) {
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"1+2", "1+2"},
         {std::string("\x00\x01\x1b[2J\x1f\x7f", 8), "^@^A^[[2J^_^?"},
-        {"\xc2\x9b"
-         "2J\xc2\x80\xc2\xa0\xc3\xa4",
-         "M-^[2JM-^@\xc2\xa0\xc3\xa4"},
+        {"\xc2\2332J\xc2\x80\xc2\xa0\xc3\xa4", "M-^[2JM-^@\xc2\xa0\xc3\xa4"},
         {std::string(4095, '1') + "\xc2\x9b", std::string(4095, '1') + "M-^["},
     };
     for (const auto& [text, visible] : rows) {

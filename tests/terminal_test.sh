@@ -200,6 +200,8 @@ suspend)
 resize)
     start "$binary"
     terminal send-keys -t calc "$(ones 150)"
+    # A SIGCONT that follows no stop changes nothing.
+    kill -CONT "$(cat pid)"
     sleep 0.2
     terminal resize-window -t calc -x 40
     sleep 0.2

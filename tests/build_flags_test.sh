@@ -8,12 +8,14 @@
 #   build_flags_test.sh cppflags SOURCE_DIR WORK_DIR CXX_COMPILER
 #     CPPFLAGS in the environment, which CMake never hands to the compiler,
 #     count for nothing: the build still brings its own fortification.
-#   build_flags_test.sh instrumentation SOURCE_DIR WORK_DIR CXX_COMPILER
+#   build_flags_test.sh instrumentation SOURCE_DIR WORK_DIR CXX_COMPILER all|clang
 #     Every form in which a developer asks for coverage, profiling or a
 #     sanitizer, in CXXFLAGS or CMAKE_CXX_FLAGS, is taken for instrumentation:
 #     the program builds and links with that runtime, keeps its real source
 #     paths for the reports, evaluates, and writes its profile where the
-#     flags say.
+#     flags say. "clang" builds only the forms whose runtime is clang's own
+#     (its profile generation and its source-based coverage), for a suite
+#     that another compiler's run has already taken through the rest.
 set -u
 case $1 in
 own_runtime)
@@ -37,7 +39,7 @@ cppflags)
     rm -rf "$work" "$work.log"
     echo "all $commands compile commands fortified" ;;
 instrumentation)
-    source=$2 work=$3 compiler=$4
+    source=$2 work=$3 compiler=$4 forms=${5:-all}
     "$compiler" --version | grep -q clang && clang=1 || clang=0
     # Each row: a name, where the flags are given, the flags, and the file
     # that a run must leave in the row's folder (none for a sanitizer).
@@ -50,6 +52,7 @@ instrumentation)
         "sanitizers in CXXFLAGS|CXXFLAGS|-fsanitize=address,undefined -fno-sanitize-recover=all|"
         "sanitizers in CMAKE_CXX_FLAGS|CMAKE_CXX_FLAGS|-fsanitize=address,undefined -fno-sanitize-recover=all|"
     )
+    [ "$forms" = clang ] && rows=("${rows[2]}")
     [ $clang = 1 ] && rows+=("clang's source-based coverage|CXXFLAGS|-fprofile-instr-generate -fcoverage-mapping|*.profraw")
     failed=0
     for row in "${rows[@]}"; do

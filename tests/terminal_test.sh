@@ -168,14 +168,14 @@ paste_line_feed)
 ctrl_c)
     start "$binary"
     terminal send-keys -t calc '12+3'
-    sleep 0.2
+    wait_for '^➤ 12+3$' || fail "the keys were not shown"
     terminal send-keys -t calc C-c
     expect_end 130
     expect_line '^➤ 12+3^C$' ;;
 sigterm | sighup)
     start "$binary"
     terminal send-keys -t calc '12+3'
-    sleep 0.2
+    wait_for '^➤ 12+3$' || fail "the keys were not shown"
     kill -"${case_name#sig}" "$(cat pid)"
     expect_end "$([ "$case_name" = sigterm ] && echo 143 || echo 129)" ;;
 suspend)
@@ -184,7 +184,7 @@ suspend)
     terminal send-keys -t calc "stty -g > before; $(printf '%q' "$binary"); stty -g > after" Enter
     wait_for '^➤ \?$' || fail "the prompt never showed"
     terminal send-keys -t calc '12+3'
-    sleep 0.2
+    wait_for '^➤ 12+3$' || fail "the keys were not shown"
     terminal send-keys -t calc C-z
     wait_for 'Stopped' || fail "Ctrl+Z did not stop the program"
     terminal send-keys -t calc fg Enter
@@ -200,14 +200,13 @@ suspend)
 resize)
     start "$binary"
     terminal send-keys -t calc "$(ones 150)"
+    wait_for '^➤ <1+1' || fail "the long line was not shown"
     # A SIGCONT that follows no stop changes nothing.
     kill -CONT "$(cat pid)"
-    sleep 0.2
     terminal resize-window -t calc -x 40
     sleep 0.2
     terminal send-keys -t calc Home 9
-    sleep 0.2
-    expect_line '^➤ 91+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1>$'
+    wait_for '^➤ 91+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1>$' || fail "the line was not drawn anew in 40 columns"
     terminal resize-window -t calc -x 100
     type_and_expect "9$(ones 150)+5" 245 End '+5' ;;
 type_ahead)
@@ -239,7 +238,7 @@ ignored_ctrl_c)
     terminal respawn-pane -k -t calc "$(printf '%q ' bash "$work/run.sh" bash -c 'trap "" INT; exec "$0"' "$binary")"
     wait_for '^➤ \?$' || fail "the prompt never showed"
     terminal send-keys -t calc '2+'
-    sleep 0.2
+    wait_for '^➤ 2+$' || fail "the keys were not shown"
     terminal send-keys -t calc C-c
     sleep 0.2
     type_and_expect '2+2' 4 2 ;;

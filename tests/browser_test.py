@@ -33,6 +33,7 @@ import urllib.parse
 
 SKIP = 77
 try:
+    from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
 
@@ -71,6 +72,8 @@ ROWS = [
     ("glyph split between two parts, trace", ["--debug"], ["ä(1,5+2)*(3-4)/(5^2-6)+(7*8)-(9/10)^2^(1/2)"], TYPED),
     ("from the address, trace", ["--debug"], ["3*(2+5)^2"], QUOTED),
     ("a plus in a link written by hand", [], ["2+3"], BY_HAND),
+    # Two messages and a notice leave the messages too little room.
+    ("two messages cut to fit the status region", [], ["(2+(1/0) 3"], TYPED),
 ]
 
 VIEWPORTS = {"desktop": (1280, 900), "phone": (360, 740)}
@@ -145,6 +148,19 @@ def expected_announcement(output):
     return [message[:30] for message in messages] + [f"Tulos: {answers[-1]}" for _ in answers[-1:]]
 
 
+def cut_inside_a_word(said, output):
+    """A message that the status region cuts inside a word or follows its
+    ellipsis with a full stop, or None."""
+    messages = [f"Virhe: {message}" for message in re.findall(r"^❌\s+VIRHE:\s*(.*)$", output.decode(), re.M)]
+    if "…." in said:
+        return "a full stop after the ellipsis"
+    for piece in re.findall(r"(?:^| )(Virhe: (?:(?!Virhe: )[^…])*)…", said):
+        whole = next((message for message in messages if message.startswith(piece)), "")
+        if not whole[len(piece):].startswith(" "):
+            return f"{piece}… is cut inside a word of {whole!r}"
+    return None
+
+
 def check_row(browser, base, program, where, row, failures):
     name, args, lines, given = row
     expected, output, _, expected_status = linux_screen(program, args, lines)
@@ -161,6 +177,9 @@ def check_row(browser, base, program, where, row, failures):
     missing = [part for part in expected_announcement(output) if part not in said]
     if missing or len(said) > 200:
         failures.append(f"{where}, {name}: the status region says {said!r}, not {missing}")
+    cut = cut_inside_a_word(said, output)
+    if cut:
+        failures.append(f"{where}, {name}: the status region says {said!r}: {cut}")
     several_words = any(isinstance(line, str) and len(line.split()) > 1 for line in lines)
     if several_words != ("ensimmäisen sanan" in seen["notice"]):
         failures.append(f"{where}, {name}: the notice beside the log is {seen['notice']!r}")
@@ -187,6 +206,51 @@ def check_fresh_run_and_link(browser, base, program, failures):
     expected = linux_screen(program, ["--debug"], [first])[0] + linux_screen(program, ["--debug"], [second])[0]
     if shown != expected:
         failures.append("two runs in a row: the log is not the two terminals' screens one after the other")
+
+
+def check_link_too_long(browser, base, failures):
+    """An expression past what a link can hold is not offered as one."""
+    browser.get(base)
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
+    browser.execute_script("document.getElementById('expression').value = '1+'.repeat(5000) + '1';"
+                           " document.getElementById('send').click()")
+    wait_for(browser, RUN_ENDED, "the end of the long run")
+    shown = browser.execute_script(
+        "const visible = (id) => !document.getElementById(id).hidden;"
+        "return [visible('link-line'), visible('too-long'), document.getElementById('link').href.length]")
+    if shown[0] or not shown[1] or shown[2] > 8000:
+        failures.append(f"a 10,001-byte expression: the link is offered or the page does not say why not: {shown}")
+
+
+def check_in_a_frame(browser, served, failures):
+    """In a frame of another site, the page leaves the keyboard where it is:
+    letters typed into the parent's field stay there while the page loads."""
+    with tempfile.TemporaryDirectory() as folder:
+        pathlib.Path(folder, "index.html").write_text(
+            '<!DOCTYPE html><title>Oppimisalusta</title><link rel="icon" href="data:,"><input id="answer">')
+        server, parent = start_server(folder)
+        try:
+            browser.get(parent)
+            browser.find_element(By.ID, "answer").click()
+            ActionChains(browser).send_keys("ab").perform()
+            browser.execute_script(
+                "const frame = document.createElement('iframe'); frame.title = 'Laskin';"
+                f"frame.width = 800; frame.height = 600; frame.src = '{served}'; document.body.append(frame)")
+            browser.switch_to.frame(browser.find_element(By.TAG_NAME, "iframe"))
+            wait_for(browser, PROMPT_SHOWN, "the prompt in a frame")
+            framed = browser.find_element(By.ID, "expression").get_attribute("value")
+            browser.switch_to.default_content()
+            ActionChains(browser).send_keys("cd").perform()
+            browser.switch_to.frame(browser.find_element(By.TAG_NAME, "iframe"))
+            framed += browser.find_element(By.ID, "expression").get_attribute("value")
+            browser.switch_to.default_content()
+            parent_field = browser.find_element(By.ID, "answer").get_attribute("value")
+            if parent_field != "abcd" or framed != "":
+                failures.append(f"in a frame: the parent's field holds {parent_field!r}, the page's {framed!r}")
+        finally:
+            browser.switch_to.default_content()
+            server.shutdown()
+            server.server_close()
 
 
 def check_trace_switch_at_start(browser, base, program, failures):
@@ -391,6 +455,8 @@ def main():
                     browser.save_screenshot(str(screenshots / f"{page}-{viewport}.png"))
                 check_fresh_run_and_link(browser, base, program, failures)
             check_trace_switch_at_start(browser, served, program, failures)
+            check_link_too_long(browser, served, failures)
+            check_in_a_frame(browser, served, failures)
             check_reading(browser, served, failures)
             check_stop(browser, served, failures)
             check_copy_without_clipboard(browser, folder, failures)

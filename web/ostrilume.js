@@ -20,6 +20,12 @@
     const linkCopy = document.getElementById('link-copy');
     const linkText = document.getElementById('link-text');
     const copied = document.getElementById('copied');
+    const linkLine = document.getElementById('link-line');
+    const tooLong = document.getElementById('too-long');
+
+    // In a frame, as in a learning platform, the page is one part of another
+    // and takes the keyboard only when the pupil gives it.
+    const framed = window.top !== window.self;
 
     // ?debug turns the trace on and x= holds the lines to type. Read by hand:
     // URLSearchParams takes a + for a space, as forms write one, but a link
@@ -148,8 +154,10 @@
     }
 
     // What the status region reads out after a run: the messages and the
-    // result, each found at the start of a line of the program's output.
-    const keptOfLine = 72;
+    // result, each found at the start of a line of the program's output. Of
+    // a line, no more is kept than the region can say.
+    const keptOfLine = 200;
+    const saidAtMost = 200;
 
     function note(target, text) {
         for (let at = 0; at < text.length;) {
@@ -165,7 +173,7 @@
     }
 
     function takeLine(target) {
-        const line = target.lineLength > target.line.length ? `${target.line}…` : target.line;
+        const line = target.line;
         if (line.startsWith('Tulos:')) target.answer = line.replace(/^Tulos:\s+/, 'Tulos: ');
         const message = line.startsWith('❌') && /^❌\s+VIRHE:\s*(.*)$/.exec(line);
         if (message && target.messages.length < 2) target.messages.push(`Virhe: ${message[1]}`);
@@ -177,12 +185,30 @@
         return text.length <= length ? text : `${text.slice(0, length - 1)}…`;
     }
 
-    // The messages, each a sentence, then the result. A full stop after a
-    // number would make it an ordinal in Finnish.
-    function summary(target) {
+    // Cut after the last whole word that fits, unless that leaves less than
+    // half: a word of digits may be longer than the room.
+    function shortenAtWord(text, length) {
+        if (text.length <= length) return text;
+        const kept = text.slice(0, length - 1);
+        const space = text[length - 1] === ' ' ? length - 1 : kept.lastIndexOf(' ');
+        return `${(space >= length / 2 ? kept.slice(0, space) : kept).trimEnd()}…`;
+    }
+
+    // The messages, each a sentence, then the result, in room characters.
+    // The result is never cut; a message that does not fit is cut at a word
+    // and ends with the ellipsis alone. A full stop after a number would make
+    // it an ordinal in Finnish.
+    function summary(target, room) {
         takeLine(target);
-        const messages = target.messages.map((message) => (/[.!?]$/.test(message) ? message : `${message}.`));
-        return [...messages, target.answer].filter((part) => part !== '').join(' ');
+        const parts = [];
+        let left = room - target.answer.length - 1;
+        for (const message of target.messages) {
+            const sentence = /[.!?]$/.test(message) ? message : `${message}.`;
+            if (left < 20) break;
+            parts.push(shortenAtWord(sentence, left));
+            left -= parts.at(-1).length + 1;
+        }
+        return [...parts, target.answer].filter((part) => part !== '').join(' ');
     }
 
     // The program reads the first word of its input, as in a terminal. A
@@ -201,7 +227,7 @@
     function announce(said, noticeText) {
         notice.textContent = noticeText;
         notice.hidden = noticeText === '';
-        answer.textContent = shorten(said, 200 - noticeText.length);
+        answer.textContent = said;
     }
 
     // starting: the program is being started; waiting: it waits for a line;
@@ -263,7 +289,7 @@
     function inputWanted() {
         performance.mark('ostrilume-prompt'); // what bench/web.py times
         setState('waiting');
-        if (document.activeElement === document.body) field.focus({ preventScroll: true });
+        if (!framed && document.activeElement === document.body) field.focus({ preventScroll: true });
         if (toType !== null) {
             const line = toType;
             toType = null;
@@ -287,7 +313,7 @@
 
     function ended(statusCode) {
         log.dataset.exitStatus = String(statusCode);
-        finish(summary(run));
+        finish(summary(run, saidAtMost - run.notice.length));
         performance.mark('ostrilume-ended'); // what bench/web.py times
     }
 
@@ -320,9 +346,17 @@
         return location.href.replace(/[?#].*$/, '') + (parts.length > 0 ? `?${parts.join('&')}` : '');
     }
 
+    // Past about 8,000 bytes a link no longer opens: browsers and servers
+    // refuse longer addresses.
+    const longestLink = 8000;
+
     function offerLink() {
-        link.href = addressOf(run.typed);
-        linkText.value = link.href;
+        const address = addressOf(run.typed);
+        const shareable = new TextEncoder().encode(address).length <= longestLink;
+        linkLine.hidden = !shareable;
+        tooLong.hidden = shareable;
+        link.href = shareable ? address : './';
+        linkText.value = shareable ? address : '';
         linkCopy.hidden = true;
         copied.textContent = '';
         share.hidden = false;

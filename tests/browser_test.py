@@ -253,6 +253,34 @@ def check_in_a_frame(browser, served, failures):
             server.server_close()
 
 
+def check_run_again(browser, base, program, failures):
+    """After a run the field holds its expression, selected, so that typing
+    replaces it; ArrowUp and ArrowDown go through the visit's expressions;
+    the trace switch runs the last lines again in the other mode."""
+    browser.get(base)
+    field = browser.find_element(By.ID, "expression")
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
+    field.send_keys("2^3" + Keys.ENTER)
+    wait_for(browser, RUN_ENDED, "the first run")
+    held = browser.execute_script("const field = document.getElementById('expression');"
+                                  "return [field.value, field.selectionStart, field.selectionEnd]")
+    if held != ["2^3", 0, 3]:
+        failures.append(f"after a run the field holds {held}, not 2^3 selected")
+    field.send_keys("4*5" + Keys.ENTER)
+    wait_for(browser, RUN_ENDED, "the second run")
+    recalled = []
+    for key in (Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_DOWN, Keys.ARROW_DOWN):
+        field.send_keys(key)
+        recalled.append(field.get_attribute("value"))
+    if recalled != ["2^3", "2^3", "4*5", ""]:
+        failures.append(f"ArrowUp, ArrowUp, ArrowDown, ArrowDown give {recalled}")
+    browser.find_element(By.ID, "debug").click()
+    wait_for(browser, RUN_ENDED, "the run in the other mode")
+    shown = browser.find_element(By.ID, "terminal").get_attribute("textContent")
+    if not shown.endswith(linux_screen(program, ["--debug"], ["4*5"])[0]):
+        failures.append("ticking the trace switch after a run does not run it again with the trace")
+
+
 def check_trace_switch_at_start(browser, base, program, failures):
     """Ticked while the program still starts, the switch starts it again with
     the trace, as it does at the prompt."""
@@ -455,6 +483,7 @@ def main():
                     browser.save_screenshot(str(screenshots / f"{page}-{viewport}.png"))
                 check_fresh_run_and_link(browser, base, program, failures)
             check_trace_switch_at_start(browser, served, program, failures)
+            check_run_again(browser, served, program, failures)
             check_link_too_long(browser, served, failures)
             check_in_a_frame(browser, served, failures)
             check_reading(browser, served, failures)

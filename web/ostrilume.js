@@ -335,6 +335,45 @@
         status.textContent = statusText;
         announce(said, run.notice);
         offerLink();
+        offerAgain(run.typed);
+    }
+
+    // After a run the field holds its expression, selected: typing replaces
+    // it, Enter runs it again, and a digit is changed without typing it all
+    // anew. An expression longer than anyone edits by hand is not put back,
+    // since the browser lays out a field of megabytes slowly.
+    const longestKept = 10000;
+
+    function offerAgain(lines) {
+        const last = lines.findLast((line) => line.trim() !== '');
+        if (last === undefined || last.length > longestKept) return;
+        remember(last);
+        recalled = earlier.length - 1;
+        field.value = last;
+        if (document.activeElement === field) field.select();
+    }
+
+    // ArrowUp and ArrowDown go through the expressions of this visit, as a
+    // shell's history does. They are kept in the page only: a school's
+    // computers are shared.
+    const earlier = [];
+    let recalled = 0;
+    let draft = '';
+
+    function remember(line) {
+        if (line.trim() === '' || line.length > longestKept) return;
+        if (earlier.at(-1) !== line) earlier.push(line);
+        recalled = earlier.length;
+        draft = '';
+    }
+
+    function recall(step) {
+        const next = recalled + step;
+        if (next < 0 || next > earlier.length) return;
+        if (recalled === earlier.length) draft = field.value;
+        recalled = next;
+        field.value = next === earlier.length ? draft : earlier[next];
+        field.setSelectionRange(field.value.length, field.value.length);
     }
 
     // An address that opens the page in the same mode and types the same
@@ -387,6 +426,7 @@
         if (run.state === 'running') return;
         const line = field.value;
         field.value = '';
+        remember(line);
         if (run.state === 'waiting') {
             type(line);
         } else if (run.state === 'starting') {
@@ -406,6 +446,12 @@
     // with nothing selected stops the program. Shift and Caps Lock do not
     // matter.
     field.addEventListener('keydown', (event) => {
+        if ((event.key === 'ArrowUp' || event.key === 'ArrowDown') && !event.ctrlKey && !event.altKey
+            && !event.metaKey && !event.shiftKey) {
+            event.preventDefault();
+            recall(event.key === 'ArrowUp' ? -1 : 1);
+            return;
+        }
         if (!event.ctrlKey || event.altKey || event.metaKey) return;
         const key = event.key.toLowerCase();
         if (key === 'd' && field.value === '' && run.state === 'waiting') {
@@ -420,7 +466,7 @@
 
     // The switch takes effect when a program starts, as an option does; a run
     // that has not been given a line yet, starting or waiting, starts again
-    // with it.
+    // with it, and after a run the same lines run again in the other mode.
     debugSwitch.addEventListener('change', () => {
         try {
             history.replaceState(null, '', addressOf([]));
@@ -430,6 +476,9 @@
         if ((run.state === 'starting' || run.state === 'waiting') && run.typed.length === 0) {
             run.worker.terminate();
             run.element.remove();
+            startRun();
+        } else if (run.state === 'ended' && run.typed.length > 0 && toType === null) {
+            toType = run.typed.join('\n');
             startRun();
         }
     });

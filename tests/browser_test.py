@@ -72,6 +72,8 @@ ROWS = [
     ("glyph split between two parts, trace", ["--debug"], ["ä(1,5+2)*(3-4)/(5^2-6)+(7*8)-(9/10)^2^(1/2)"], TYPED),
     ("from the address, trace", ["--debug"], ["3*(2+5)^2"], QUOTED),
     ("a plus in a link written by hand", [], ["2+3"], BY_HAND),
+    # Characters the calculator passes over, pasted from a worksheet.
+    ("a minus sign and a square from a worksheet", [], ["−3+2²x"], TYPED),
     # Two messages and a notice leave the messages too little room.
     ("two messages cut to fit the status region", [], ["(2+(1/0) 3"], TYPED),
 ]
@@ -148,6 +150,19 @@ def expected_announcement(output):
     return [message[:30] for message in messages] + [f"Tulos: {answers[-1]}" for _ in answers[-1:]]
 
 
+# What the calculator reads of its word, and what the page says was meant
+# by a character it passes over.
+READ = set("0123456789.,+-*/^()")
+MEANT = {"−": "-", "–": "-", "×": "*", "·": "*", "÷": "/", ":": "/", "²": "^2", "³": "^3"}
+
+
+def passed_over(lines):
+    """The characters of the first word that the calculator passes over, each once."""
+    text = next((line for line in lines if isinstance(line, str) and line.strip(" \t\n\v\f\r")), "")
+    word = re.split(r"[ \t\n\v\f\r]+", text.strip(" \t\n\v\f\r"))[0]
+    return [character for character in dict.fromkeys(word) if character not in READ]
+
+
 def cut_inside_a_word(said, output):
     """A message that the status region cuts inside a word or follows its
     ellipsis with a full stop, or None."""
@@ -177,6 +192,12 @@ def check_row(browser, base, program, where, row, failures):
     missing = [part for part in expected_announcement(output) if part not in said]
     if missing or len(said) > 200:
         failures.append(f"{where}, {name}: the status region says {said!r}, not {missing}")
+    passed = passed_over(lines)
+    notice = seen["notice"]
+    named = all(character in notice and (character not in MEANT or f"tarkoititko {MEANT[character]}?" in notice)
+                for character in passed[:6])
+    if bool(passed) != ("ohitti" in notice) or not named:
+        failures.append(f"{where}, {name}: the notice names {notice!r} of the characters passed over {passed}")
     cut = cut_inside_a_word(said, output)
     if cut:
         failures.append(f"{where}, {name}: the status region says {said!r}: {cut}")

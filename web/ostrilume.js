@@ -222,6 +222,23 @@
             + `välilyöntejä: ${shorten(words.join(''), 40)}`;
     }
 
+    // The calculator passes over every character of its word that is not a
+    // digit, a point, a comma, an operator or a parenthesis. A pupil who
+    // pastes from a worksheet is told which, with what was probably meant.
+    const meant = new Map([['−', '-'], ['–', '-'], ['×', '*'], ['·', '*'], ['÷', '/'], [':', '/'],
+        ['²', '^2'], ['³', '^3']]);
+    const namedAtMost = 6;
+
+    function passedOverNotice(line) {
+        const word = line.split(/[ \t\n\v\f\r]+/).find((part) => part !== '') ?? '';
+        const passed = [...new Set(word.replace(/[0-9.,+\-*/^()]/g, ''))];
+        if (passed.length === 0) return '';
+        const named = passed.slice(0, namedAtMost)
+            .map((character) => (meant.has(character) ? `${character} (tarkoititko ${meant.get(character)}?)` : character));
+        const more = passed.length > namedAtMost ? ' ja muita' : '';
+        return `Laskin ohitti merkit, joita se ei tunne: ${named.join(', ')}${more}.`;
+    }
+
     // The status region beside the terminal says what matters of a run in a
     // couple of hundred characters, once, when the run ends.
     function announce(said, noticeText) {
@@ -258,7 +275,7 @@
         const current = {
             worker, element, state: 'starting', typed: [],
             pending: [], block: null, blockLines: 0, shownLength: 0, line: '', lineLength: 0, answer: '', messages: [],
-            notice: '',
+            notice: '', noticed: false,
         };
         run = current;
         worker.onmessage = (event) => {
@@ -302,7 +319,10 @@
     function type(line) {
         run.typed.push(line);
         show(`${line}\n`);
-        run.notice = run.notice || firstWordNotice(line);
+        if (!run.noticed && line.trim() !== '') {
+            run.noticed = true;
+            run.notice = [firstWordNotice(line), passedOverNotice(line)].filter((text) => text !== '').join(' ');
+        }
         send(new TextEncoder().encode(`${line}\n`), false);
     }
 

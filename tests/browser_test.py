@@ -359,6 +359,33 @@ def check_reading(browser, base, failures):
         failures.append(f"the terminal's text stays {after} px when the reader's text grows from 16 to 24 px")
 
 
+# A phone, the narrowest phone, and a laptop's screen at 200 % zoom, as
+# width, height and device pixels per CSS pixel.
+FIRST_SCREENS = [(360, 640, 2), (320, 568, 2), (640, 450, 2)]
+
+
+def check_first_screen(browser, base, failures):
+    """The field and Laske are on the first screen, on one line, without
+    scrolling, after a traced run as at the start."""
+    for width, height, scale in FIRST_SCREENS:
+        browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                {"width": width, "height": height, "deviceScaleFactor": scale, "mobile": True})
+        try:
+            for lines in ([], ["2^(1+2)"]):
+                browser.get(address(base, ["--debug"], lines, QUOTED))
+                wait_for(browser, RUN_ENDED if lines else PROMPT_SHOWN, f"the page at {width}x{height}")
+                placed = browser.execute_script(
+                    "const field = document.getElementById('expression').getBoundingClientRect();"
+                    "const send = document.getElementById('send').getBoundingClientRect();"
+                    "return [field.bottom <= innerHeight && send.bottom <= innerHeight, send.top < field.bottom"
+                    " && field.top < send.bottom, scrollY === 0]")
+                if placed != [True, True, True]:
+                    failures.append(f"{width}x{height}, {'after a run' if lines else 'at the start'}: the field and "
+                                    f"Laske on the first screen, on one line, unscrolled: {placed}")
+        finally:
+            browser.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
 def check_stop(browser, base, failures):
     """A run of seconds (20 MB of nested groups) stops at once, and the next line runs."""
     browser.get(base)
@@ -508,6 +535,7 @@ def main():
             check_link_too_long(browser, served, failures)
             check_in_a_frame(browser, served, failures)
             check_reading(browser, served, failures)
+            check_first_screen(browser, served, failures)
             check_stop(browser, served, failures)
             check_copy_without_clipboard(browser, folder, failures)
             check_installable_and_offline(browser, folder, program, failures)

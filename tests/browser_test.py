@@ -4,9 +4,10 @@ and as pupils and teachers use it.
 
 Usage: browser_test.py PAGE_FOLDER LINUX_PROGRAM WORK_FOLDER
 
-Opens PAGE_FOLDER/index.html from a local web server and straight from the
-disk, at a desktop and a phone viewport, types each row's lines into the page
-as a user does and compares the text of the page's role="log" element with
+Opens PAGE_FOLDER/index.html from a local web server at a desktop viewport
+(the first row also from the disk and at a phone's viewport), types each
+row's lines into the page as a user does and compares the text of the
+page's role="log" element with
 what a terminal shows of the Linux program given the same lines: its output,
 with each typed line echoed after the prompt. The exit status shown must be
 the program's, the status region must read out its result and messages, and
@@ -521,7 +522,10 @@ def main():
                 for viewport, (width, height) in VIEWPORTS.items():
                     where = f"{page}, {viewport}"
                     browser.set_window_size(width, height)
-                    for row in ROWS:
+                    # Every row once; under the other origin and viewport,
+                    # whose bytes cannot differ, the first row proves the wiring.
+                    rows = ROWS if (page, viewport) == ("server", "desktop") else ROWS[:1]
+                    for row in rows:
                         check_row(browser, base, program, where, row, failures)
                     check_layout(browser, where, failures)
                     if page == "server" and AXE.exists():
@@ -546,8 +550,9 @@ def main():
         print("FAILED:", failure)
     if failures:
         return 1
-    print(f"{len(ROWS)} inputs and two runs in a row, from a server and from a file, at "
-          f"{' and '.join(f'{w}x{h}' for w, h in VIEWPORTS.values())}: the same text as the Linux program's "
+    print(f"{len(ROWS)} inputs from a server at {'x'.join(map(str, VIEWPORTS['desktop']))}, the first of them and "
+          f"two runs in a row also from a file and at {'x'.join(map(str, VIEWPORTS['phone']))}: "
+          f"the same text as the Linux program's "
           f"terminal, the result in the status region, the focus kept; readable, stoppable, copyable, "
           f"installable and offline; in {time.monotonic() - started:.0f} s; screenshots in {screenshots}")
     if not AXE.exists():

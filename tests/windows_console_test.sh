@@ -48,10 +48,8 @@ for session in linux windows; do
 done
 wait_for linux '^Tulos:   147$' || fail "linux: no answer box"
 wait_for windows '^Tulos:   147$' || fail "windows: no answer box: $(screen windows)"
-for _ in $(seq 600); do
-    [ "$(screen windows | grep -c '^code pages')" = 2 ] && break
-    sleep 0.1
-done
+# The second probe's line is whole once cmd has ended and the pane is dead.
+wait_for windows '^Pane is dead' || fail "windows: cmd never ended: $(screen windows)"
 [ "$(screen windows | grep -c '^code pages 850 850$')" = 2 ] \
     || fail "the console's code pages were not given back: $(screen windows | grep '^code pages')"
 

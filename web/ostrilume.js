@@ -165,7 +165,6 @@
             const end = lineFeed < 0 ? text.length : lineFeed;
             const room = keptOfLine - target.line.length;
             if (room > 0) target.line += text.slice(at, Math.min(end, at + room));
-            target.lineLength += end - at;
             if (lineFeed < 0) break;
             takeLine(target);
             at = lineFeed + 1;
@@ -178,7 +177,6 @@
         const message = line.startsWith('❌') && /^❌\s+VIRHE:\s*(.*)$/.exec(line);
         if (message && target.messages.length < 2) target.messages.push(`Virhe: ${message[1]}`);
         target.line = '';
-        target.lineLength = 0;
     }
 
     function shorten(text, length) {
@@ -274,7 +272,7 @@
         const worker = new Worker(workerSource);
         const current = {
             worker, element, state: 'starting', typed: [],
-            pending: [], block: null, blockLines: 0, shownLength: 0, line: '', lineLength: 0, answer: '', messages: [],
+            pending: [], block: null, blockLines: 0, shownLength: 0, line: '', answer: '', messages: [],
             notice: '', noticed: false,
         };
         run = current;

@@ -200,6 +200,9 @@ def long_runs_table(generate, work, repeat, failures, aim=3.0, slack_s=1.0, answ
     from page_browser import start_browser, start_server
 
     node = shutil.which("node")
+    if not node:
+        print("Node is not installed (Debian package nodejs): no long runs beside it\n")
+        return []
     print(f"Seconds, the fastest of {repeat} runs each, the page and Node taking turns:\n")
     print("| run | input kB | page s | Node s | page / Node | slowest answer to a script ms |")
     print("| --- | ---: | ---: | ---: | ---: | ---: |")

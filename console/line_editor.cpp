@@ -1,6 +1,7 @@
 #include "console/line_editor.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "common/output.hpp"
@@ -99,12 +100,6 @@ Shown shownCharacter(std::string_view text, std::size_t at, std::string& scratch
 int columnsOf(std::string_view text, std::size_t at) {
     std::string scratch;
     return shownCharacter(text, at, scratch).columns;
-}
-
-int columnsBetween(std::string_view text, std::size_t from, std::size_t to) {
-    int columns = 0;
-    for (std::size_t at = from; at < to; at = nextCharacter(text, at)) columns += columnsOf(text, at);
-    return columns;
 }
 
 // ---- Edits ------------------------------------------------------------------
@@ -340,12 +335,6 @@ std::size_t applyKeys(LineBeingEdited& line, std::string_view input, bool moreMa
     return at;
 }
 
-std::string_view firstWord(std::string_view text) {
-    auto start = std::find_if_not(text.begin(), text.end(), isWordSeparator);
-    auto end = std::find_if(start, text.end(), isWordSeparator);
-    return {start, end};
-}
-
 namespace {
 
 // The columns from from to to, counted no further than limit.
@@ -393,7 +382,7 @@ void scrollToCursor(LineBeingEdited& line, int room) {
 }  // namespace
 
 std::string renderLine(LineBeingEdited& line, std::string_view prompt, int width) {
-    int promptColumns = columnsBetween(prompt, 0, prompt.size());
+    int promptColumns = columnsUpTo(prompt, 0, prompt.size(), std::numeric_limits<int>::max());
     // The last column stays free: a terminal that has written it may already
     // have moved to the next row.
     int room = std::max(2, width - promptColumns - 1);
@@ -437,15 +426,9 @@ std::string renderFinalLine(const LineBeingEdited& line, std::string_view prompt
     std::string shown = "\r\x1b[K";
     shown += prompt;
     std::string_view text = line.text;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = sequenceLength(text, at);
-        if (length == 0) {
-            shown += "\xef\xbf\xbd";
-            ++at;
-            continue;
-        }
-        output::appendVisible(shown, text.substr(at, length));
-        at += length;
+    std::string scratch;
+    for (std::size_t at = 0; at < text.size(); at = nextCharacter(text, at)) {
+        shown += shownCharacter(text, at, scratch).bytes;
     }
     shown += '\n';
     return shown;

@@ -49,6 +49,3 @@ enum class LineEnd { editing, entered, blank, endOfInput };
 // The row as it stays on the screen once the line is done: the prompt and the
 // whole line, wrapped by the terminal, and a line feed.
 [[gnu::cold]] std::string renderFinalLine(const LineBeingEdited& line, std::string_view prompt);
-
-// The first whitespace-delimited word of the line, as readWord would read it.
-std::string_view firstWord(std::string_view text);

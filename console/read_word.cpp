@@ -8,6 +8,12 @@ bool isWordSeparator(char byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
 }
 
+std::string_view firstWord(std::string_view text) {
+    auto start = std::find_if_not(text.begin(), text.end(), isWordSeparator);
+    auto end = std::find_if(start, text.end(), isWordSeparator);
+    return {start, end};
+}
+
 namespace {
 
 // A short line leaves thousands of the filling line feeds after it, which a

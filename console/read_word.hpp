@@ -2,10 +2,15 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 // Space, tab, line feed, carriage return, vertical tab and form feed: the
 // bytes that end a word.
 bool isWordSeparator(char byte);
+
+// The first word of text, as readWord reads it from a stream: the line typed
+// at a terminal is read whole and its first word taken.
+std::string_view firstWord(std::string_view text);
 
 // Reads the first whitespace-delimited word of input into word: leading
 // spaces, tabs, line feeds, carriage returns, vertical tabs and form feeds are

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "console/line_editor.hpp"
+#include "console/read_word.hpp"
 #include "console/terminal.hpp"
 
 // The terminal in the kernel's canonical mode keeps at most 4,095 bytes of a

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "evaluation/evaluation.hpp"
+#include "harness/power_pairs.hpp"
 #include "numbers/power.hpp"
-#include "tests/power_pairs.hpp"
 
 namespace {
 

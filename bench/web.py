@@ -43,7 +43,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 PAGE = ROOT / "build-web" / "web"
 PROGRAM = ROOT / "build-web" / "ostrilume.wasm"
-RUNNER = ROOT / "tests" / "page_program.mjs"
+RUNNER = ROOT / "harness" / "page_program.mjs"
 LOADED_FROM_FILE = ["index.html", "ostrilume.css", "ostrilume-wasm.js", "ostrilume-worker.js", "ostrilume.js",
                     "ostrilume.svg"]
 LIGHTHOUSE = ROOT / "node_modules" / ".bin" / "lighthouse"
@@ -72,7 +72,7 @@ def download_table(failures, aim_kb=150):
     return served
 
 
-sys.path.insert(0, str(ROOT / "tests"))
+sys.path.insert(0, str(ROOT / "harness"))
 
 
 def prompt_times(loads):

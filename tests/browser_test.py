@@ -33,6 +33,8 @@ import time
 import urllib.parse
 
 SKIP = 77
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "harness"))
 try:
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
@@ -43,7 +45,6 @@ except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
     sys.exit(SKIP)
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
 AXE = ROOT / "node_modules" / "axe-core" / "axe.min.js"
 
 # What the page's worker hands on at a time; a character that straddles two

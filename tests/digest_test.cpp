@@ -12,7 +12,7 @@
 #include "evaluation/evaluation.hpp"
 #include "numbers/power.hpp"
 #include "tests/generated_expressions.hpp"
-#include "tests/power_pairs.hpp"
+#include "harness/power_pairs.hpp"
 
 namespace {
 

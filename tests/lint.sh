@@ -12,7 +12,7 @@ case $kind in
 format)
     command -v clang-format > /dev/null || skip "clang-format is not installed (Debian package clang-format)"
     # shellcheck disable=SC2046
-    clang-format --dry-run --Werror $(sources common numbers evaluation console tests fuzz bench) ;;
+    clang-format --dry-run --Werror $(sources common numbers evaluation console tests fuzz bench harness) ;;
 tidy)
     command -v clang-tidy > /dev/null || skip "clang-tidy is not installed (Debian package clang-tidy)"
     # The Windows file builds in a Windows build only.

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "numbers/power.hpp"
-#include "tests/power_pairs.hpp"
+#include "harness/power_pairs.hpp"
 #include "tests/reference/mpfr_power.hpp"
 
 namespace {

@@ -6,7 +6,7 @@
 # Usage: web_memory_test.sh PROGRAM.wasm WORKDIR CEILING_MIB
 set -u
 program=$1 work=$2 ceiling=$3
-runner=$(cd "$(dirname "$0")" && pwd)/page_program.mjs
+runner=$(cd "$(dirname "$0")/../harness" && pwd)/page_program.mjs
 command -v node > /dev/null || { echo "SKIPPED: node is not installed (Debian package nodejs)"; exit 77; }
 mkdir -p "$work" && cd "$work" || exit 2
 # The input is large: the folder stays only when the test fails.

@@ -1,4 +1,4 @@
-#include "tests/power_pairs.hpp"
+#include "harness/power_pairs.hpp"
 
 #include <array>
 #include <bit>

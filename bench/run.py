@@ -13,169 +13,82 @@ Usage: bench/run.py [--tables latency,power,scaling,comparison,web,paste] [--run
 
 With --json the figures are also written to RESULTS, from which
 bench/plots.py draws the pictures of docs/performance.md.
+
+Each measurement (bench/latency.py, power.py, sizes.py, web.py, paste.py)
+returns rows and prints nothing; bench/tables.py says how each one's rows
+show as a table and which targets they must reach, and bench/report.py
+writes the Markdown and checks the targets.
 """
 import argparse
 import json
-import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import time
 from pathlib import Path
 
-from latency import latency_table
-from paste import paste_table
-from web import web_tables
+import web
+from latency import latency_rows
+from paste import paste_rows
+from power import power_rows
+from report import Skipped, check, markdown
+from sizes import comparison_rows, generate, large_rows, scaling_rows
+from tables import LAYOUTS, TARGETS
 
 ROOT = Path(__file__).resolve().parent.parent
 BINARY = ROOT / "build" / "ostrilume"
 LOWER_BOUND = ROOT / "build" / "bench" / "ostrilume_lower_bound"
-SHAPES = ["flat", "mixed", "deep", "siblings", "random"]
-MB = 1_000_000
 
 
 def build():
-    subprocess.run(["cmake", "--workflow", "--preset", "build"], cwd=ROOT, check=True,
+    subprocess.run(["cmake", "--workflow", "--preset", "build"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", "build", "--target", "ostrilume_lower_bound"], cwd=ROOT, check=True,
                    stdout=subprocess.DEVNULL)
 
 
 def ensure_packages():
-    """bc to compare with and GNU time for the peak memory of a child alone
-    (a child forked from Python would count Python's own memory as well).
+    """GNU time for the peak memory of a child alone, and bc to compare with;
     scripts/install-dependencies installs both."""
     if not shutil.which("/usr/bin/time"):
         raise SystemExit("bench/run.py needs GNU time (Debian package time): "
                          "run scripts/install-dependencies as root")
     if not shutil.which("bc"):
-        print("bc is not installed (Debian package bc): it is left out of the comparison",
-              file=sys.stderr)
-    return shutil.which("bc") is not None
+        print("bc is not installed (Debian package bc): it is left out of the comparison", file=sys.stderr)
 
 
-def measure(program, input_path):
-    """Wall seconds, the child's own peak RSS in MB and its exit status."""
-    with tempfile.NamedTemporaryFile("r") as report, open(input_path, "rb") as stdin:
-        start = time.perf_counter()
-        status = subprocess.run(["/usr/bin/time", "-q", "-f", "%M", "-o", report.name, str(program)],
-                                stdin=stdin, stdout=subprocess.DEVNULL).returncode
-        seconds = time.perf_counter() - start
-        kilobytes = int(report.read().split()[-1])
-    return seconds, kilobytes / 1024, status
+def measurements(options, work):
+    """Each table name of --tables, with its measurements in order: a name
+    (of its layout, its targets and its figures in the JSON) and how to
+    measure it."""
+    return {
+        "latency": [("latency", lambda: latency_rows(ROOT, BINARY, work, options.runs))],
+        "power": [("power", lambda: power_rows(ROOT)),
+                  ("power without FMA", lambda: power_rows(ROOT, without_fma=True))],
+        "scaling": [("scaling", lambda: scaling_rows(BINARY, [int(s) for s in options.sizes.split(",")],
+                                                     options.repeat, work))],
+        "comparison": [("comparison", lambda: comparison_rows(BINARY, LOWER_BOUND, options.repeat,
+                                                              options.bc_timeout, work)),
+                       ("large", lambda: large_rows(BINARY, options.large, work))],
+        "web": [("download", web.download_rows),
+                ("prompt", lambda: web.prompt_rows(options.loads)),
+                ("evaluation", lambda: web.evaluation_rows(BINARY, generate, work, options.repeat)),
+                ("long runs", lambda: web.long_run_rows(generate, work, options.repeat)),
+                ("lighthouse", lambda: web.lighthouse_rows(work))],
+        "paste": [("paste", lambda: paste_rows(BINARY, work))],
+    }
 
 
-def best_of(repeat, program, input_path):
-    runs = [measure(program, input_path) for _ in range(repeat)]
-    return min(r[0] for r in runs), max(r[1] for r in runs), runs[0][2]
-
-
-def time_bc(input_path, timeout):
-    """bc's wall seconds as text, or why it gave no result."""
-    with open(input_path, "rb") as stdin:
-        start = time.perf_counter()
-        try:
-            done = subprocess.run(["bc", "-q"], stdin=stdin, capture_output=True, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return f"failed: no result in {timeout} s"
-        seconds = time.perf_counter() - start
-    complaint = done.stderr.decode(errors="replace").strip().splitlines()
-    if done.returncode != 0 or complaint or not done.stdout.strip():
-        return "failed: " + (complaint[0][:50] if complaint else f"exit status {done.returncode}")
-    return f"{seconds:.2f}"
-
-
-def generate(shape, megabytes, path):
-    with open(path, "wb") as out:
-        subprocess.run([sys.executable, str(Path(__file__).parent / "generate.py"), shape,
-                        str(round(megabytes * MB))], stdout=out, check=True)
-    os.sync()  # so that writing the input back to disk does not overlap the runs
-    return path.stat().st_size / MB
-
-
-def scaling_table(sizes, repeat, work, failures):
-    """The last but one column leaves out what the process takes for any input
-    at all (the libraries, about 3.5 MB), which dominates at small sizes."""
-    rows = []
-    tiny = work / "tiny.txt"
-    tiny.write_text("1\n")
-    base = best_of(repeat, BINARY, tiny)[1]
-    print(f"Peak RSS of a run on the one-byte input `1`: {base:.1f} MB.\n")
-    print("| shape | input MB | wall s | MB/s | peak RSS MB | RSS / input | (RSS - one-byte run) / input "
-          "| time / time at half size |")
-    print("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |")
-    for shape in SHAPES:
-        previous = None
-        for size in sizes:
-            path = work / "input.txt"
-            actual = generate(shape, size, path)
-            seconds, rss, status = best_of(repeat, BINARY, path)
-            growth = f"{seconds / previous:.2f}x" if previous else ""
-            previous = seconds
-            rows.append({"shape": shape, "MB": actual, "seconds": seconds, "peak RSS MB": rss})
-            print(f"| {shape} | {actual:.1f} | {seconds:.3f} | {actual / seconds:.0f} | {rss:.0f} | "
-                  f"{rss / actual:.1f}x | {(rss - base) / actual:.1f}x | {growth} |", flush=True)
-            if status != 0:
-                failures.append(f"{shape} at {size} MB exited with status {status}")
-    return rows
-
-
-def throughput_rows(markdown):
-    """The rows of the throughput table: pairs, ostrilume ns, powf ns."""
-    rows = []
-    for line in markdown.strip().splitlines()[2:]:
-        cells = [cell.strip() for cell in line.strip("|").split("|")]
-        rows.append({"pairs": cells[0], "ostrilume ns": float(cells[1]), "powf ns": float(cells[2])})
-    return rows
-
-
-def power_table(failures):
-    """The power function against powf as glibc runs it on this machine, and
-    against the variant glibc takes for the same instruction set as the
-    calculator, baseline x86-64 (no FMA), on a machine that has more."""
-    subprocess.run(["cmake", "--build", "build", "--target", "ostrilume_power_throughput"], cwd=ROOT,
-                   check=True, stdout=subprocess.DEVNULL)
-    program = [str(ROOT / "build" / "bench" / "ostrilume_power_throughput")]
-    print("Nanoseconds per call, median of 15 rounds of 2^20 pairs, the two functions taking turns:\n")
-    rows = subprocess.run(program, check=True, capture_output=True, text=True).stdout
-    print(rows)
-    baseline = dict(os.environ, GLIBC_TUNABLES="glibc.cpu.hwcaps=-AVX2_Usable,-FMA_Usable,-FMA,-AVX2")
-    print("The same with glibc's powf restricted to the calculator's instruction set "
-          "(GLIBC_TUNABLES, no FMA or AVX2):\n")
-    baseline_rows = subprocess.run(program, check=True, capture_output=True, text=True, env=baseline).stdout
-    print(baseline_rows)
-    ratio = float(rows.strip().splitlines()[-1].split("|")[-2])
-    met = ratio >= 1.0
-    print(f"- ostrilume's throughput at least powf's over all pairs: {ratio:.2f}x, {'met' if met else 'NOT MET'}")
-    if not met:
-        failures.append(f"power throughput target not met ({ratio:.2f}x powf's)")
-    baseline_ns = {row["pairs"]: row["powf ns"] for row in throughput_rows(baseline_rows)}
-    return [dict(row, **{"powf without FMA ns": baseline_ns[row["pairs"]]}) for row in throughput_rows(rows)]
-
-
-def comparison_table(repeat, bc_timeout, large, work, failures, have_bc):
-    subprocess.run(["cmake", "--build", "build", "--target", "ostrilume_lower_bound"], cwd=ROOT,
-                   check=True, stdout=subprocess.DEVNULL)
-    print("| shape | input MB | ostrilume s | lower bound s | ostrilume / lower bound | bc s |")
-    print("| --- | ---: | ---: | ---: | ---: | --- |")
-    for shape in SHAPES:
-        size = 20 if shape == "flat" else 10
-        path = work / "input.txt"
-        actual = generate(shape, size, path)
-        seconds, _, status = best_of(repeat, BINARY, path)
-        bound = ratio = ""
-        if shape == "flat":
-            bound_seconds = best_of(repeat, LOWER_BOUND, path)[0]
-            bound, ratio = f"{bound_seconds:.3f}", f"{seconds / bound_seconds:.2f}x"
-        bc = time_bc(path, bc_timeout) if have_bc else "bc not installed"
-        print(f"| {shape} | {actual:.1f} | {seconds:.3f} | {bound} | {ratio} | {bc} |", flush=True)
-        if status != 0:
-            failures.append(f"{shape} at {size} MB exited with status {status}")
-    path = work / "input.txt"
-    actual = generate("flat", large, path)
-    seconds, rss, status = measure(BINARY, path)
-    print(f"\nflat at {actual:.0f} MB: {seconds:.2f} s, peak RSS {rss:.0f} MB, exit status {status}")
-    if status != 0:
-        failures.append(f"flat at {large} MB exited with status {status}")
+def show(name, options, rows):
+    """The measurement's table between its texts, then its targets; returns
+    what was not met."""
+    layout = LAYOUTS[name]
+    for text in (layout.intro(options, rows), markdown(layout.columns, rows + layout.footer(rows))
+                 if layout.columns else "", layout.outro(options, rows)):
+        if text:
+            print(text + "\n")
+    failures = check(TARGETS.get(name, []), rows)
+    print(flush=True)
+    return failures
 
 
 def main():
@@ -189,34 +102,26 @@ def main():
     parser.add_argument("--large", type=int, default=100, help="MB of the one large flat run")
     parser.add_argument("--loads", type=int, default=30, help="page loads for the time to the prompt")
     parser.add_argument("--json", help="where to write the figures as JSON")
-    args = parser.parse_args()
+    options = parser.parse_args()
 
+    tables = options.tables.split(",")
     build()
-    have_bc = ensure_packages()
-    failures = []
-    results = {}
-    tables = args.tables.split(",")
+    ensure_packages()
+    if "web" in tables:
+        web.build_page()
+    failures, results = [], {}
     with tempfile.TemporaryDirectory(prefix="ostrilume-bench-") as work:
-        if "latency" in tables:
-            results["latency"] = latency_table(ROOT, BINARY, Path(work), args.runs, failures)
-            print()
-        if "power" in tables:
-            results["power"] = power_table(failures)
-            print()
-        if "scaling" in tables:
-            results["scaling"] = scaling_table([int(s) for s in args.sizes.split(",")], args.repeat,
-                                               Path(work), failures)
-            print()
-        if "comparison" in tables:
-            comparison_table(args.repeat, args.bc_timeout, args.large, Path(work), failures, have_bc)
-            print()
-        if "web" in tables:
-            results["web"] = web_tables(BINARY, generate, Path(work), args.repeat, args.loads, failures)
-            print()
-        if "paste" in tables:
-            results["paste"] = paste_table(BINARY, Path(work), 3, failures)
-    if args.json:
-        Path(args.json).write_text(json.dumps(results, indent=1) + "\n")
+        chosen = measurements(options, Path(work))
+        for table in tables:
+            for name, measure in chosen[table]:
+                try:
+                    results[name] = measure()
+                except Skipped as reason:
+                    print(f"{reason}\n")
+                    continue
+                failures += show(name, options, results[name])
+    if options.json:
+        Path(options.json).write_text(json.dumps(results, indent=1) + "\n")
     for failure in failures:
         print("FAILED:", failure)
     return 1 if failures else 0

@@ -40,12 +40,15 @@ import tempfile
 import time
 from pathlib import Path
 
+from report import Skipped
+
 ROOT = Path(__file__).resolve().parent.parent
 PAGE = ROOT / "build-web" / "web"
 PROGRAM = ROOT / "build-web" / "ostrilume.wasm"
 RUNNER = ROOT / "harness" / "page_program.mjs"
 LOADED_FROM_FILE = ["index.html", "ostrilume.css", "ostrilume-wasm.js", "ostrilume-worker.js", "ostrilume.js",
-                    "ostrilume.svg"]
+                    "ostrilume-address.js", "ostrilume-transcript.js", "ostrilume-summary.js", "ostrilume-history.js",
+                    "ostrilume-share.js", "ostrilume.svg"]
 LIGHTHOUSE = ROOT / "node_modules" / ".bin" / "lighthouse"
 KB = 1000
 
@@ -54,22 +57,12 @@ def build_page():
     subprocess.run(["cmake", "--workflow", "--preset", "web"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
 
 
-def download_table(failures, aim_kb=150):
-    print("| file | bytes | gzipped bytes | loaded from a file |")
-    print("| --- | ---: | ---: | --- |")
-    served = from_file = 0
-    for path in sorted(PAGE.iterdir()):
-        raw = path.read_bytes()
-        packed = len(gzip.compress(raw, 9, mtime=0))
-        loaded = path.name in LOADED_FROM_FILE
-        served += packed
-        from_file += packed if loaded else 0
-        print(f"| {path.name} | {len(raw):,} | {packed:,} | {'yes' if loaded else 'no'} |")
-    print(f"| **what the page loads, served** | | **{served:,}** | |")
-    print(f"| **what the page loads from a file** | | **{from_file:,}** | |\n")
-    if served > aim_kb * KB:
-        failures.append(f"the page's download is {served / KB:.0f} kB gzipped, above {aim_kb} kB")
-    return served
+def download_rows():
+    """One row a file of the web archive: its bytes raw and gzipped, and
+    whether a page opened from a file loads it."""
+    return [{"file": path.name, "bytes": len(path.read_bytes()),
+             "gzipped bytes": len(gzip.compress(path.read_bytes(), 9, mtime=0)),
+             "loaded from a file": path.name in LOADED_FROM_FILE} for path in sorted(PAGE.iterdir())]
 
 
 sys.path.insert(0, str(ROOT / "harness"))
@@ -98,22 +91,27 @@ def prompt_times(loads):
     return times
 
 
-def prompt_table(loads, failures, aim_ms=500):
-    if not (shutil.which("chromium") and shutil.which("chromedriver")):
-        print("Chromium is not installed (Debian packages chromium, chromium-driver): no prompt times\n")
-        return {}
-    times = prompt_times(loads)
-    print(f"Milliseconds from opening the page to the prompt, headless Chromium, {loads} loads each:\n")
-    print("| opened from | median ms | 90th percentile ms | slowest ms |")
-    print("| --- | ---: | ---: | ---: |")
-    for where, values in times.items():
+def prompt_rows(loads):
+    """One row for the page served and one for it opened from its file."""
+    chromium()
+    rows = []
+    for where, values in prompt_times(loads).items():
         values.sort()
-        print(f"| {where} | {statistics.median(values):.0f} | {values[int(0.9 * (len(values) - 1))]:.0f} "
-              f"| {values[-1]:.0f} |")
-        if statistics.median(values) > aim_ms:
-            failures.append(f"the prompt takes {statistics.median(values):.0f} ms from a {where}")
-    print()
-    return {where: statistics.median(values) for where, values in times.items()}
+        rows.append({"opened from": where, "median ms": statistics.median(values),
+                     "90th percentile ms": values[int(0.9 * (len(values) - 1))], "slowest ms": values[-1]})
+    return rows
+
+
+def node():
+    found = shutil.which("node")
+    if not found:
+        raise Skipped("Node is not installed (Debian package nodejs): no table of the WebAssembly program")
+    return found
+
+
+def chromium():
+    if not (shutil.which("chromium") and shutil.which("chromedriver")):
+        raise Skipped("Chromium is not installed (Debian packages chromium, chromium-driver): no table of the page")
 
 
 def seconds(command, input_path):
@@ -123,52 +121,35 @@ def seconds(command, input_path):
     return time.perf_counter() - start, status
 
 
-def evaluation_table(native, generate, work, repeat, failures, aim=3.0):
-    """Native and both WebAssembly runs take turns; each keeps its fastest."""
-    node = shutil.which("node")
-    if not node:
-        print("Node is not installed (Debian package nodejs): no evaluation times\n")
-        return []
+def evaluation_rows(native, generate, work, repeat):
+    """Native and both WebAssembly runs take turns; each keeps its fastest.
+    The first row, on one byte, is what starting costs; the ratios of the
+    others are of the time beyond it."""
     commands = {"native": [str(native)],
-                "baseline first": [node, str(RUNNER), str(PROGRAM)],
-                "optimised": [node, "--no-liftoff", str(RUNNER), str(PROGRAM)]}
+                "baseline first": [node(), str(RUNNER), str(PROGRAM)],
+                "optimised": [node(), "--no-liftoff", str(RUNNER), str(PROGRAM)]}
     inputs = [("one byte", None)] + [(shape, 20 if shape == "flat" else 10)
                                      for shape in ["flat", "mixed", "deep", "siblings", "random"]]
-    print(f"Seconds, the fastest of {repeat} runs each, the three taking turns; the ratios are of the "
-          "time beyond the one-byte run's:\n")
-    print("| input | MB | native s | WebAssembly s, as browsers run it | ratio | WebAssembly s, optimised "
-          "from the start | ratio |")
-    print("| --- | ---: | ---: | ---: | ---: | ---: | ---: |")
-    rows, start = [], {}
+    rows = []
     for shape, megabytes in inputs:
         path = work / "input.txt"
         if megabytes is None:
             path.write_text("1\n")
-            actual = 0.0
+            actual = None
         else:
             actual = generate(shape, megabytes, path)
         runs = {name: [] for name in commands}
         for _ in range(repeat):
             for name, command in commands.items():
                 runs[name].append(seconds(command, path))
-        statuses = {status for measured in runs.values() for _, status in measured}
-        fastest = {name: min(s for s, _ in measured) for name, measured in runs.items()}
-        if megabytes is None:
-            start = fastest
-            print(f"| {shape} | | {fastest['native']:.3f} | {fastest['baseline first']:.3f} | "
-                  f"| {fastest['optimised']:.3f} | |")
-        else:
-            beyond = {name: fastest[name] - start[name] for name in commands}
-            ratios = {name: beyond[name] / beyond["native"] for name in commands}
-            rows.append((shape, actual, fastest, ratios))
-            print(f"| {shape} | {actual:.1f} | {fastest['native']:.3f} | {fastest['baseline first']:.3f} | "
-                  f"{ratios['baseline first']:.2f}x | {fastest['optimised']:.3f} | {ratios['optimised']:.2f}x |",
-                  flush=True)
-            if ratios["optimised"] > aim:
-                failures.append(f"{shape}: optimised WebAssembly takes {ratios['optimised']:.2f}x the native time")
-        if statuses != {0}:
-            failures.append(f"{shape}: exit statuses {sorted(statuses)}")
-    print()
+        row = {"input": shape, "MB": actual,
+               "exit statuses": sorted({status for measured in runs.values() for _, status in measured})}
+        for name, measured in runs.items():
+            row[f"{name} s"] = min(s for s, _ in measured)
+            if rows:
+                row[f"{name} ratio"] = ((row[f"{name} s"] - rows[0][f"{name} s"])
+                                        / (row["native s"] - rows[0]["native s"]))
+        rows.append(row)
     return rows
 
 
@@ -193,19 +174,21 @@ def page_run(browser, served, expression, args, answers):
         if ended:
             break
         time.sleep(0.05)
+    return click_to_end_seconds(browser)
+
+
+def click_to_end_seconds(browser):
+    """From the mark the benchmark set at its click to the page's own at the end of the run."""
     return browser.execute_script("return performance.measure('bench', 'bench-click', 'ostrilume-ended').duration") / 1000
 
 
-def long_runs_table(generate, work, repeat, failures, aim=3.0, slack_s=1.0, answer_s=0.2):
+def long_run_rows(generate, work, repeat):
+    """One row a long run: the fastest page run and Node run, and the
+    slowest answer to a script during the page's runs."""
     from page_browser import start_browser, start_server
 
-    node = shutil.which("node")
-    if not node:
-        print("Node is not installed (Debian package nodejs): no long runs beside it\n")
-        return []
-    print(f"Seconds, the fastest of {repeat} runs each, the page and Node taking turns:\n")
-    print("| run | input kB | page s | Node s | page / Node | slowest answer to a script ms |")
-    print("| --- | ---: | ---: | ---: | ---: | ---: |")
+    alone_command = [node(), str(RUNNER), str(PROGRAM)]
+    chromium()
     rows = []
     server, served = start_server(PAGE)
     with tempfile.TemporaryDirectory() as profile:
@@ -219,38 +202,33 @@ def long_runs_table(generate, work, repeat, failures, aim=3.0, slack_s=1.0, answ
                 page, alone, answers = [], [], []
                 for _ in range(repeat):
                     page.append(page_run(browser, served, expression, args, answers))
-                    alone.append(seconds([node, str(RUNNER), str(PROGRAM), *args], path)[0])
-                ratio = min(page) / min(alone)
-                rows.append({"run": name, "page s": min(page), "Node s": min(alone),
-                             "slowest answer ms": 1000 * max(answers)})
-                print(f"| {name} | {len(expression) / KB:.0f} | {min(page):.2f} | {min(alone):.2f} | {ratio:.2f}x "
-                      f"| {1000 * max(answers):.0f} |", flush=True)
-                if min(page) > aim * min(alone) + slack_s:
-                    failures.append(f"{name}: the page takes {min(page):.2f} s, Node {min(alone):.2f} s")
-                if max(answers) > answer_s:
-                    failures.append(f"{name}: the page took {1000 * max(answers):.0f} ms to answer a script")
+                    alone.append(seconds([*alone_command, *args], path)[0])
+                rows.append({"run": name, "input kB": len(expression) / KB, "page s": min(page),
+                             "Node s": min(alone), "slowest answer ms": 1000 * max(answers)})
         finally:
             browser.quit()
             server.shutdown()
-    print()
     return rows
 
 
 # The audits that concern this page, beside the category scores.
+FORMS = ("mobile", "desktop")
 AUDITS = ["first-contentful-paint", "largest-contentful-paint", "total-blocking-time", "cumulative-layout-shift",
           "font-size", "color-contrast", "viewport"]
 
 
-def lighthouse_table(work, failures):
+def lighthouse_rows(work):
+    """One row a category and one an audit that concerns the page: what
+    Lighthouse shows for a phone and for a desktop, and the score."""
     from page_browser import FLAGS, start_server
 
     if not LIGHTHOUSE.exists():
-        print("Lighthouse is not installed (npm ci, from scripts/install-dependencies): no scores\n")
-        return {}
+        raise Skipped("Lighthouse is not installed (npm ci, from scripts/install-dependencies): no scores")
+    chromium()
     server, served = start_server(PAGE)
     reports = {}
     try:
-        for form in ("mobile", "desktop"):
+        for form in FORMS:
             output = work / f"lighthouse-{form}.json"
             command = [str(LIGHTHOUSE), served, "--quiet", "--output=json", f"--output-path={output}",
                        f"--chrome-path={shutil.which('chromium')}", f"--chrome-flags={' '.join(FLAGS)}",
@@ -261,27 +239,21 @@ def lighthouse_table(work, failures):
             reports[form] = json.loads(output.read_text())
     finally:
         server.shutdown()
-    categories = list(reports["mobile"]["categories"])
-    print("Lighthouse " + reports["mobile"]["lighthouseVersion"] + ", the served page (its server's robots.txt, "
-          "which is not the page's, counts in SEO):\n")
-    print("| | " + " | ".join(reports) + " |")
-    print("| --- |" + " ---: |" * len(reports))
-    for category in categories:
-        print(f"| {reports['mobile']['categories'][category]['title']} | "
-              + " | ".join(f"{100 * report['categories'][category]['score']:.0f}" for report in reports.values())
-              + " |")
+    version = reports["mobile"]["lighthouseVersion"]
+    rows = []
+    for category in reports["mobile"]["categories"]:
+        row = {"id": category, "title": reports["mobile"]["categories"][category]["title"], "version": version}
+        for form, report in reports.items():
+            row[f"{form} score"] = report["categories"][category]["score"]
+            row[form] = f"{100 * row[f'{form} score']:.0f}"
+        rows.append(row)
     for audit in AUDITS:
-        print(f"| {reports['mobile']['audits'][audit]['title']} | "
-              + " | ".join(audit_value(report["audits"][audit]) for report in reports.values()) + " |")
-    print()
-    for form, report in reports.items():
-        legible = report["audits"]["font-size"]
-        if report["categories"]["accessibility"]["score"] < 1 or legible["score"] not in (1, None):
-            failures.append(f"Lighthouse, {form}: accessibility "
-                            f"{100 * report['categories']['accessibility']['score']:.0f}, legible text "
-                            f"{report['audits']['font-size'].get('displayValue')}")
-    return {form: {category: report["categories"][category]["score"] for category in categories}
-            for form, report in reports.items()}
+        row = {"id": audit, "title": reports["mobile"]["audits"][audit]["title"], "version": version}
+        for form, report in reports.items():
+            row[f"{form} score"] = report["audits"][audit]["score"]
+            row[form] = audit_value(report["audits"][audit])
+        rows.append(row)
+    return rows
 
 
 def audit_value(audit):
@@ -289,19 +261,6 @@ def audit_value(audit):
         return "not applicable"
     shown = audit.get("displayValue") or ("passed" if audit["score"] == 1 else "failed")
     return shown.replace("\u00a0", " ")
-
-
-def web_tables(native, generate, work, repeat, loads, failures):
-    build_page()
-    download = download_table(failures)
-    prompt = prompt_table(loads, failures)
-    rows = evaluation_table(native, generate, work, repeat, failures)
-    long_runs = long_runs_table(generate, work, repeat, failures) if prompt else []
-    lighthouse = lighthouse_table(work, failures) if prompt else {}
-    return {"download gzipped bytes": download, "prompt median ms": prompt,
-            "evaluation": [{"shape": shape, "MB": megabytes, "ratio as browsers run it": ratios["baseline first"],
-                            "ratio optimised": ratios["optimised"]} for shape, megabytes, _, ratios in rows],
-            "long runs": long_runs, "lighthouse": lighthouse}
 
 
 if __name__ == "__main__":

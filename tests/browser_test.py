@@ -413,6 +413,27 @@ def check_stop(browser, base, failures):
         failures.append("stop: the next line does not run")
 
 
+def check_scrollback(browser, base, program, failures):
+    """A trace of 12,000 lines keeps the last 10,000 or a block more, whole
+    lines as the terminal shows them, and says how many were left out."""
+    expression = "1+" * 6000 + "1"
+    screen = linux_screen(program, ["--debug"], [expression])[0]
+    browser.get(address(base, ["--debug"], []))
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
+    browser.execute_script("document.getElementById('expression').value = arguments[0];"
+                           " document.getElementById('send').click()", expression)
+    wait_for(browser, RUN_ENDED, "the end of the long trace")
+    shown, said = browser.execute_script(
+        "const line = document.getElementById('left-out');"
+        "return [document.getElementById('terminal').textContent, line.hidden ? '' : line.textContent]")
+    left_out = screen[:len(screen) - len(shown)].count("\n")
+    counted = re.sub(r"\D", "", said.split("riviä")[0])
+    if not screen.endswith(shown) or not screen[:len(screen) - len(shown)].endswith("\n") \
+            or not 10000 <= shown.count("\n") < 10000 + 256 or counted != str(left_out):
+        failures.append(f"scrollback: {shown.count(chr(10))} lines shown, {left_out} left out, the page says "
+                        f"{said!r}; the end is the terminal's: {screen.endswith(shown)}")
+
+
 def check_copy_without_clipboard(browser, folder, failures):
     """On a plain-http origin other than this machine's own name, where the
     clipboard interface is missing, the link is shown selected to copy."""
@@ -542,6 +563,7 @@ def main():
             check_reading(browser, served, failures)
             check_first_screen(browser, served, failures)
             check_stop(browser, served, failures)
+            check_scrollback(browser, served, program, failures)
             check_copy_without_clipboard(browser, folder, failures)
             check_installable_and_offline(browser, folder, program, failures)
         finally:

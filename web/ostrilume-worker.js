@@ -7,11 +7,12 @@
 // too. The program asks its system for its arguments, its standard streams and
 // its exit through the WebAssembly System Interface, which this gives it.
 //
-// Messages from the page: {kind: 'start', module, args, text}, then {kind:
+// Messages from the page: {kind: 'start', module, args, text, scrollback},
+// then {kind:
 // 'input', bytes, end} whenever a line is typed (end: no more input will
 // come). To the page: {kind: 'output', bytes} or, when it asked for text,
-// {kind: 'output', text}; {kind: 'input-wanted'}, {kind: 'exit', status} and,
-// should the program trap, {kind: 'failure', message}.
+// {kind: 'output', text, leftOut}; {kind: 'input-wanted'}, {kind: 'exit',
+// status} and, should the program trap, {kind: 'failure', message}.
 function ostrilumeWorker() {
     const success = 0;
     const badDescriptor = 8;
@@ -23,13 +24,22 @@ function ostrilumeWorker() {
     // Output is read in parts of at most this many bytes, as a terminal reads
     // a program's output in pieces: a character may be split between two
     // parts, which are decoded as one stream. A page that asks for text has
-    // it decoded here, off its own thread, and gathered into messages of
-    // about textPart characters, or what textDelay milliseconds brought: a
-    // traced run's megabytes took the page's thread a sixth of a second to
-    // decode, and thousands of messages.
+    // it decoded here, off its own thread, and gathered into a message every
+    // textDelay milliseconds: a traced run's megabytes took the page's thread
+    // a sixth of a second to decode, and thousands of messages.
     const outputPart = 4096;
-    const textPart = 65536;
     const textDelay = 50;
+
+    // A page that asks for text shows what a terminal's scrollback would:
+    // the last scrollback.lines lines, in at most scrollback.characters
+    // characters, but always the last scrollback.wholeLines lines, which
+    // hold the answer box. What the program writes between two messages
+    // beyond that could never be shown, so it is not sent: a message says
+    // how many lines it left out, and a run of a billion characters costs the
+    // page no more than one of a million. The program cannot be paused while
+    // it runs, so this, and not a reply from the page, keeps the page's work
+    // bounded.
+    let scrollback = { lines: Infinity, characters: Infinity, wholeLines: 0 };
 
     // Standard input cannot block in a browser. When the program reads and
     // nothing has been typed, its call stack is unwound into this much memory
@@ -63,11 +73,32 @@ function ostrilumeWorker() {
         if (outputLength > 0 && decoder === null) postMessage({ kind: 'output', bytes: output.slice(0, outputLength) });
         if (outputLength > 0 && decoder !== null) text += decoder.decode(output.subarray(0, outputLength), { stream: true });
         outputLength = 0;
-        if (text.length > 0 && (whole || text.length >= textPart || performance.now() - textPosted >= textDelay)) {
-            postMessage({ kind: 'output', text });
+        if (text.length > 0 && (whole || performance.now() - textPosted >= textDelay)) {
+            const shown = scrollbackStart(text);
+            postMessage({ kind: 'output', text: text.slice(shown), leftOut: linesIn(text, 0, shown) });
             text = '';
             textPosted = performance.now();
         }
+    }
+
+    // Where the part of text that the scrollback holds begins: at the start
+    // of a line, no earlier than the start of the last lines of the
+    // scrollback nor than what fits its characters, and no later than the
+    // start of the last whole lines.
+    function scrollbackStart(text) {
+        let start = text.length;
+        for (let lines = 0; lines < scrollback.lines && start > 0; lines++) {
+            const lineStart = start < 2 ? 0 : text.lastIndexOf('\n', start - 2) + 1;
+            if (lines >= scrollback.wholeLines && text.length - lineStart > scrollback.characters) break;
+            start = lineStart;
+        }
+        return start;
+    }
+
+    function linesIn(text, from, to) {
+        let count = 0;
+        for (let at = text.indexOf('\n', from); at >= 0 && at < to; at = text.indexOf('\n', at + 1)) count++;
+        return count;
     }
 
     function emit(bytes) {
@@ -210,9 +241,10 @@ function ostrilumeWorker() {
         }
     }
 
-    async function start(module, programArgs, wantsText) {
+    async function start(module, programArgs, wantsText, shown) {
         args = programArgs;
         decoder = wantsText ? new TextDecoder() : null;
+        if (shown) scrollback = shown;
         try {
             program = (await WebAssembly.instantiate(module, imports(module))).exports;
             unwindData = program.malloc(8 + unwindBytes);
@@ -236,7 +268,7 @@ function ostrilumeWorker() {
 
     onmessage = (event) => {
         const message = event.data;
-        if (message.kind === 'start') start(message.module, message.args, message.text === true);
+        if (message.kind === 'start') start(message.module, message.args, message.text === true, message.scrollback);
         if (message.kind === 'input') takeInput(message.bytes, message.end);
     };
 }

@@ -73,6 +73,7 @@ def measurements(options, work):
                 ("prompt", lambda: web.prompt_rows(options.loads)),
                 ("evaluation", lambda: web.evaluation_rows(BINARY, generate, work, options.repeat)),
                 ("long runs", lambda: web.long_run_rows(generate, work, options.repeat)),
+                ("heavy runs", lambda: web.heavy_run_rows(generate, work)),
                 ("lighthouse", lambda: web.lighthouse_rows(work))],
         "paste": [("paste", lambda: paste_rows(BINARY, work))],
     }
@@ -94,7 +95,7 @@ def show(name, options, rows):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tables", default="latency,power,scaling,comparison,web,paste",
-                        help="which, comma-separated")
+                        help="which, comma-separated: a group, or one of its parts (\"heavy runs\")")
     parser.add_argument("--runs", type=int, default=500, help="interleaved runs of each program for latency")
     parser.add_argument("--sizes", default="1,2,4,8,16,32", help="MB, comma-separated")
     parser.add_argument("--repeat", type=int, default=5, help="runs per input; the fastest counts")
@@ -107,13 +108,17 @@ def main():
     tables = options.tables.split(",")
     build()
     ensure_packages()
-    if "web" in tables:
+    if set(tables) - {"latency", "power", "scaling", "comparison", "paste"}:
         web.build_page()
     failures, results = [], {}
     with tempfile.TemporaryDirectory(prefix="ostrilume-bench-") as work:
-        chosen = measurements(options, Path(work))
+        groups = measurements(options, Path(work))
         for table in tables:
-            for name, measure in chosen[table]:
+            chosen = groups.get(table) or [(name, measure) for group in groups.values()
+                                           for name, measure in group if name == table]
+            if not chosen:
+                raise SystemExit(f"no table {table!r}: choose from {', '.join(groups)} or a part of one")
+            for name, measure in chosen:
                 try:
                     results[name] = measure()
                 except Skipped as reason:

@@ -132,6 +132,17 @@ LAYOUTS = {
          Column("Node s", figure("Node s", "{:.2f}")),
          Column("page / Node", lambda row: f"{row['page s'] / row['Node s']:.2f}x"),
          Column("slowest answer to a script ms", figure("slowest answer ms", "{:.0f}"))]),
+    "heavy runs": Layout(
+        lambda options, rows: ("Seconds and MB, one run each in headless Chromium, the program alone under Node "
+                               "beside it; the stops are given a second into a run of the same (half the time "
+                               "Node takes, when that is shorter):"),
+        [text("run"), Column("Node s", figure("Node s", "{:.2f}")), Column("page s", figure("page s", "{:.2f}")),
+         Column("renderer peak MB", figure("renderer peak MB", "{:.0f}")),
+         Column("longest task s", figure("longest task s", "{:.2f}")),
+         Column("Pysäytä taken s", figure("Pysäytä s", missing="ended first")),
+         Column("Ctrl+C taken s", figure("Ctrl+C s", missing="ended first")),
+         Column("2*3 after it s", figure("2*3 after it s")),
+         Column("2*3 on a fresh page s", figure("2*3 on a fresh page s"))]),
     "lighthouse": Layout(
         lambda options, rows: (f"Lighthouse {rows[0]['version']}, the served page (its server's robots.txt, "
                                "which is not the page's, counts in SEO):"),
@@ -187,6 +198,20 @@ TARGETS = {
                lambda rows: max(page_over_node(row) for row in rows), lambda r: r <= 1.0),
         Target("the page answers a script within 200 ms throughout",
                lambda rows: worst(rows, "slowest answer ms"), lambda ms: ms <= 200, "{:.0f} ms"),
+    ],
+    "heavy runs": [
+        Target("the page within 3x Node's time + 1 s on every run (the share of that used)",
+               lambda rows: max(page_over_node(row) for row in rows), lambda r: r <= 1.0),
+        Target("the renderer under 500 MB throughout", lambda rows: worst(rows, "renderer peak MB"),
+               lambda mb: mb < 500, "{:.0f} MB"),
+        Target("no task of the page's thread longer than 200 ms", lambda rows: worst(rows, "longest task s"),
+               lambda s: s <= 0.2, "{:.3f} s"),
+        Target("Pysäytä and Ctrl+C taken within 200 ms",
+               lambda rows: max(worst(rows, "Pysäytä s") or 0, worst(rows, "Ctrl+C s") or 0),
+               lambda s: s <= 0.2, "{:.3f} s"),
+        Target("2*3 after a heavy run as fast as on a fresh page (the slowest, over the fresh page's)",
+               lambda rows: max(row["2*3 after it s"] / row["2*3 on a fresh page s"] for row in rows),
+               lambda r: r <= 1.5),
     ],
     "lighthouse": [
         Target("Lighthouse accessibility 100, phone and desktop",

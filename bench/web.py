@@ -37,6 +37,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -205,6 +206,146 @@ def long_run_rows(generate, work, repeat):
                     alone.append(seconds([*alone_command, *args], path)[0])
                 rows.append({"run": name, "input kB": len(expression) / KB, "page s": min(page),
                              "Node s": min(alone), "slowest answer ms": 1000 * max(answers)})
+        finally:
+            browser.quit()
+            server.shutdown()
+    return rows
+
+
+# Each: a name, how to write the expression, and the program's arguments.
+HEAVY_RUNS = [("((…1…)) 3,000 deep, traced", lambda generate, path: nested(3000, path), ["--debug"]),
+              ("((…1…)) 10,000 deep, traced", lambda generate, path: nested(10000, path), ["--debug"]),
+              ("3 MB 1+1+…, traced", lambda generate, path: generate("flat", 3, path), ["--debug"]),
+              ("20 MB 1+1+…", lambda generate, path: generate("flat", 20, path), []),
+              ("20 MB 1+1+…, traced", lambda generate, path: generate("flat", 20, path), ["--debug"])]
+
+# Every task of the page's thread longer than 50 ms, from the browser's own
+# account; the longest is how long the page could not answer.
+WATCH_TASKS = """window.benchLongest = 0;
+new PerformanceObserver((list) => {
+    for (const task of list.getEntries()) window.benchLongest = Math.max(window.benchLongest, task.duration);
+}).observe({ type: 'longtask' });"""
+
+
+def nested(depth, path):
+    path.write_text("(" * depth + "1" + ")" * depth + "\n")
+
+
+def renderer_megabytes(driver_pid):
+    """The resident memory of the largest renderer process the driver's
+    browser runs: the page's, with its workers."""
+    children, commands, sizes = {}, {}, {}
+    for entry in Path("/proc").iterdir():
+        try:
+            status = (entry / "status").read_text()
+            commands[entry.name] = (entry / "cmdline").read_bytes()
+        except (OSError, ValueError):
+            continue
+        fields = dict(line.split(":", 1) for line in status.splitlines() if ":" in line)
+        children.setdefault(fields["PPid"].strip(), []).append(entry.name)
+        sizes[entry.name] = int(fields.get("VmRSS", "0 kB").split()[0]) / 1024
+    found, stack = 0.0, [str(driver_pid)]
+    while stack:
+        pid = stack.pop()
+        stack += children.get(pid, [])
+        if b"--type=renderer" in commands.get(pid, b""):
+            found = max(found, sizes[pid])
+    return found
+
+
+class MemoryWatch:
+    """The renderer's largest resident memory, sampled every 100 ms."""
+
+    def __init__(self, driver_pid):
+        self.driver_pid, self.peak, self.running = driver_pid, 0.0, True
+        self.thread = threading.Thread(target=self.sample, daemon=True)
+        self.thread.start()
+
+    def sample(self):
+        while self.running:
+            self.peak = max(self.peak, renderer_megabytes(self.driver_pid))
+            time.sleep(0.1)
+
+    def stop(self):
+        self.running = False
+        self.thread.join()
+        return self.peak
+
+
+def start_page_run(browser, served, expression, args):
+    from page_browser import PROMPT_SHOWN, wait_for
+
+    browser.get(served + ("?debug" if args else ""))
+    wait_for(browser, PROMPT_SHOWN, "the prompt")
+    browser.execute_script(WATCH_TASKS)
+    browser.execute_script("document.getElementById('expression').value = arguments[0]", expression)
+    browser.execute_script("performance.mark('bench-click'); document.getElementById('send').click()")
+
+
+def small_run_seconds(browser):
+    """From the click to the end of 2*3 in the page as it is."""
+    from page_browser import RUN_ENDED, wait_for
+
+    browser.execute_script("""document.getElementById('expression').value = '2*3';
+        performance.clearMarks(); performance.mark('bench-click'); document.getElementById('send').click()""")
+    wait_for(browser, RUN_ENDED, "the small run", 30)
+    return click_to_end_seconds(browser)
+
+
+def stop_seconds(browser, how, after_s=1.0):
+    """How long the page took to take a stop given after_s seconds of a run,
+    or None when the run had ended first: the webdriver's call returns once
+    the page's thread has handled it."""
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+
+    time.sleep(after_s)
+    start = time.perf_counter()
+    if how == "Pysäytä":
+        browser.execute_script("document.getElementById('stop').click()")
+    else:
+        browser.find_element(By.ID, "expression").send_keys(Keys.CONTROL, "c")
+    taken = time.perf_counter() - start
+    stopped = browser.execute_script("return document.getElementById('status').textContent")
+    return taken if stopped.startswith("Laskenta pysäytetty") else None
+
+
+def heavy_run_rows(generate, work):
+    """One row a heavy run: the program alone under Node, the page's time
+    from the click to the end, its renderer's peak memory and longest task,
+    how soon Pysäytä and Ctrl+C a second into the run are taken, and 2*3
+    right after the run beside 2*3 on a fresh page."""
+    from page_browser import RUN_ENDED, start_browser, start_server, wait_for
+
+    alone_command = [node(), str(RUNNER), str(PROGRAM)]
+    chromium()
+    rows = []
+    server, served = start_server(PAGE)
+    with tempfile.TemporaryDirectory() as profile:
+        browser = start_browser(profile)
+        try:
+            browser.get(served)
+            wait_for(browser, "return document.getElementById('status').textContent.startsWith('Kirjoita')", "")
+            fresh = min(small_run_seconds(browser) for _ in range(3))
+            for name, write, args in HEAVY_RUNS:
+                path = work / "heavy.txt"
+                write(generate, path)
+                expression = path.read_text().strip()
+                alone = seconds([*alone_command, *args], path)[0]
+                watch = MemoryWatch(browser.service.process.pid)
+                start_page_run(browser, served, expression, args)
+                wait_for(browser, RUN_ENDED, name, 600)
+                page = click_to_end_seconds(browser)
+                longest = browser.execute_script("return window.benchLongest") / 1000
+                after = small_run_seconds(browser)
+                peak = watch.stop()
+                stops = []
+                for how in ("Pysäytä", "Ctrl+C"):
+                    start_page_run(browser, served, expression, args)
+                    stops.append(stop_seconds(browser, how, min(1.0, alone / 2)))
+                rows.append({"run": name, "Node s": alone, "page s": page, "renderer peak MB": peak,
+                             "longest task s": longest, "Pysäytä s": stops[0], "Ctrl+C s": stops[1],
+                             "2*3 after it s": after, "2*3 on a fresh page s": fresh})
         finally:
             browser.quit()
             server.shutdown()

@@ -10,9 +10,9 @@
 #include "captured.hpp"
 #include "common/debug.hpp"
 #include "evaluation/evaluation.hpp"
+#include "harness/power_pairs.hpp"
 #include "numbers/power.hpp"
 #include "tests/generated_expressions.hpp"
-#include "harness/power_pairs.hpp"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "numbers/power.hpp"
 #include "harness/power_pairs.hpp"
+#include "numbers/power.hpp"
 #include "tests/reference/mpfr_power.hpp"
 
 namespace {

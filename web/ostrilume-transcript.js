@@ -20,16 +20,23 @@ const ostrilumeTranscript = (() => {
     const linesPerBlock = 256;
     const pieceLength = 4096;
     const writeInterval = 100;
+
+    // One write takes at most this many characters and leaves the rest for
+    // the next frame, so that no line, however long, keeps the page from
+    // answering a key or a button; a block closes at the end of a line once
+    // it holds as many, so that the scrollback can let a long line go.
+    const charactersPerWrite = 1 << 20;
     let writeScheduled = false;
     let lastWrite = -Infinity;
     let following = true;
 
     // Like a terminal's scrollback, the transcript keeps the last lines of
-    // all runs, in a bounded number of characters, and always the last few
-    // lines whole, which hold the answer box; the oldest blocks go first. The
-    // worker applies the same bounds to what it sends, and a line above the
-    // transcript says how many lines were left out.
-    const scrollback = { lines: 10000, characters: 1 << 24, wholeLines: 6 };
+    // all runs, in about as many characters as 10,000 rows of 200 columns,
+    // and always the last few lines whole, which hold the answer box; the
+    // oldest blocks go first. The worker applies the same bounds to what it
+    // sends, and a line above the transcript says how many lines were left
+    // out.
+    const scrollback = { lines: 10000, characters: 1 << 21, wholeLines: 6 };
     const blocks = [];
     let shownLines = 0;
     let shownCharacters = 0;
@@ -43,31 +50,48 @@ const ostrilumeTranscript = (() => {
     }, { passive: true });
 
     // A run's part of the transcript: its element, the text not yet
-    // written, its newest block and the length of its unfinished line.
+    // written, its newest block, the length of its unfinished line, and what
+    // to do once all is written.
     function part() {
         const element = document.createElement('div');
         element.className = 'run';
         log.append(element);
-        latest = { element, pending: [], block: null, shownLength: 0 };
+        latest = { element, pending: [], block: null, shownLength: 0, written: null };
         return latest;
     }
 
     function show(target, text) {
         if (text === '') return;
         target.pending.push(text);
+        scheduleWrite(lastWrite + writeInterval - performance.now());
+    }
+
+    function scheduleWrite(delay) {
         if (writeScheduled) return;
         writeScheduled = true;
         setTimeout(() => requestAnimationFrame(() => {
             writeScheduled = false;
             lastWrite = performance.now();
             writeOut(latest);
-        }), Math.max(0, lastWrite + writeInterval - performance.now()));
+        }), Math.max(0, delay));
+    }
+
+    // Calls done once everything shown so far is written, frame by frame.
+    function whenWritten(target, done) {
+        target.written = done;
+        if (target.pending.length === 0) {
+            target.written = null;
+            done();
+        } else {
+            scheduleWrite(0);
+        }
     }
 
     // What the program wrote but the page has not shown yet is dropped, as
     // when a run is stopped.
     function drop(target) {
         target.pending = [];
+        target.written = null;
     }
 
     // A run that showed only what every run shows, the banner and the
@@ -83,18 +107,52 @@ const ostrilumeTranscript = (() => {
 
     function writeOut(target) {
         if (target.pending.length === 0) return;
-        const text = target.pending.join('');
-        target.pending = [];
-        appendLines(target, text);
+        appendLines(target, takeWrite(target));
         trimScrollback();
         if (following) log.scrollTop = log.scrollHeight;
+        if (target.pending.length > 0) {
+            scheduleWrite(0);
+        } else if (target.written !== null) {
+            const done = target.written;
+            target.written = null;
+            done();
+        }
     }
 
-    // What the worker left out makes everything before it too old to show.
+    // The next charactersPerWrite characters of what is pending, never
+    // splitting a character of two code units.
+    function takeWrite(target) {
+        const taken = [];
+        let length = 0;
+        while (target.pending.length > 0 && length < charactersPerWrite) {
+            const text = target.pending.shift();
+            let end = Math.min(text.length, charactersPerWrite - length);
+            if (end < text.length && (text.charCodeAt(end) & 0xfc00) === 0xdc00) end++;
+            taken.push(text.slice(0, end));
+            if (end < text.length) target.pending.unshift(text.slice(end));
+            length += end;
+        }
+        return taken.join('');
+    }
+
+    // The worker leaves lines out only when what it sends fills the
+    // scrollback by itself: everything before them is too old to show.
     function leaveOut(target, lines) {
         leftOut += lines + target.pending.reduce((sum, text) => sum + linesIn(text), 0);
         target.pending = [];
+        while (blocks.length > 0) dropOldest();
+        target.block = null;
+        target.shownLength = 0;
         showLeftOut();
+    }
+
+    function dropOldest() {
+        const oldest = blocks.shift();
+        oldest.element.remove();
+        if (oldest.run.childElementCount === 0 && oldest.run !== latest.element) oldest.run.remove();
+        shownLines -= oldest.lines;
+        shownCharacters -= oldest.characters;
+        leftOut += oldest.lines;
     }
 
     function linesIn(text) {
@@ -105,16 +163,15 @@ const ostrilumeTranscript = (() => {
 
     function appendLines(target, text) {
         for (let at = 0; at < text.length;) {
-            if (target.block === null || target.block.lines === linesPerBlock) {
+            if (target.block === null || full(target.block, target)) {
                 target.block = { element: document.createElement('div'), run: target.element, lines: 0, characters: 0 };
                 target.block.element.className = 'block';
                 target.element.append(target.block.element);
                 blocks.push(target.block);
             }
             const block = target.block;
-            const from = at;
             let plainFrom = at;
-            while (at < text.length && block.lines < linesPerBlock) {
+            while (at < text.length && !full(block, target)) {
                 const lineFeed = text.indexOf('\n', at);
                 const lineEnd = lineFeed < 0 ? text.length : lineFeed + 1;
                 if (target.shownLength + (lineEnd - at) > pieceLength) {
@@ -123,6 +180,8 @@ const ostrilumeTranscript = (() => {
                     plainFrom = lineEnd;
                 }
                 target.shownLength = lineFeed < 0 ? target.shownLength + (lineEnd - at) : 0;
+                block.characters += lineEnd - at;
+                shownCharacters += lineEnd - at;
                 if (lineFeed >= 0) {
                     block.lines++;
                     shownLines++;
@@ -130,24 +189,22 @@ const ostrilumeTranscript = (() => {
                 at = lineEnd;
             }
             appendText(block.element, text.slice(plainFrom, at));
-            block.characters += at - from;
-            shownCharacters += at - from;
         }
+    }
+
+    // A block is full at linesPerBlock lines, or at the end of a line once it
+    // holds charactersPerWrite characters.
+    function full(block, target) {
+        return block.lines === linesPerBlock || (block.characters >= charactersPerWrite && target.shownLength === 0);
     }
 
     function trimScrollback() {
         while (blocks.length > 1) {
-            const [oldest] = blocks;
-            const rest = shownLines - oldest.lines;
+            const rest = shownLines - blocks[0].lines;
             const tooMany = rest >= scrollback.lines
                 || (shownCharacters > scrollback.characters && rest >= scrollback.wholeLines);
             if (!tooMany) break;
-            blocks.shift();
-            oldest.element.remove();
-            if (oldest.run.childElementCount === 0 && oldest.run !== latest.element) oldest.run.remove();
-            shownLines = rest;
-            shownCharacters -= oldest.characters;
-            leftOut += oldest.lines;
+            dropOldest();
         }
         showLeftOut();
     }
@@ -184,5 +241,5 @@ const ostrilumeTranscript = (() => {
         }
     }
 
-    return { scrollback, part, show, writeOut, leaveOut, drop, remove };
+    return { scrollback, part, show, whenWritten, leaveOut, drop, remove };
 })();

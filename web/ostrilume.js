@@ -123,16 +123,20 @@
         run.worker.postMessage({ kind: 'input', bytes, end });
     }
 
+    // A run has ended once everything it wrote is on the screen; until then
+    // it can still be stopped.
     function ended(statusCode) {
-        log.dataset.exitStatus = String(statusCode);
-        finish(ostrilumeSummary.said(run.reader, run.notice));
-        performance.mark('ostrilume-ended'); // what bench/web.py times
+        ostrilumeTranscript.whenWritten(run.part, () => {
+            log.dataset.exitStatus = String(statusCode);
+            finish(ostrilumeSummary.said(run.reader, run.notice));
+            performance.mark('ostrilume-ended'); // what bench/web.py times
+        });
     }
 
     function failed(message) {
         run.worker.terminate();
-        finish('Laskin pysähtyi virheeseen.',
-            `Laskin pysähtyi virheeseen (${message}). Kirjoita uusi lauseke ja paina Laske.`);
+        ostrilumeTranscript.whenWritten(run.part, () => finish('Laskin pysähtyi virheeseen.',
+            `Laskin pysähtyi virheeseen (${message}). Kirjoita uusi lauseke ja paina Laske.`));
     }
 
     // What the program wrote but the page has not shown yet is dropped, so
@@ -145,7 +149,6 @@
     }
 
     function finish(said, statusText = statusTexts.ended) {
-        ostrilumeTranscript.writeOut(run.part);
         setState('ended');
         status.textContent = statusText;
         announce(said, run.notice);

@@ -48,7 +48,7 @@ PAGE = ROOT / "build-web" / "web"
 PROGRAM = ROOT / "build-web" / "ostrilume.wasm"
 RUNNER = ROOT / "harness" / "page_program.mjs"
 LOADED_FROM_FILE = ["index.html", "ostrilume.css", "ostrilume-wasm.js", "ostrilume-worker.js", "ostrilume.js",
-                    "ostrilume-address.js", "ostrilume-transcript.js", "ostrilume-summary.js", "ostrilume-history.js",
+                    "ostrilume-address.js", "ostrilume-transcript.js", "ostrilume-summary.js", "ostrilume-field.js",
                     "ostrilume-share.js", "ostrilume.svg"]
 LIGHTHOUSE = ROOT / "node_modules" / ".bin" / "lighthouse"
 KB = 1000
@@ -162,11 +162,11 @@ LONG_RUNS = [("a pasted megabyte", "mixed", 1, []),
 def page_run(browser, served, expression, args, answers):
     """Seconds from the click to the end of one run in the page; appends the
     time each of the script's questions took to answers."""
-    from page_browser import PROMPT_SHOWN, RUN_ENDED, wait_for
+    from page_browser import PASTE, PROMPT_SHOWN, RUN_ENDED, wait_for
 
     browser.get(served + ("?debug" if args else ""))
     wait_for(browser, PROMPT_SHOWN, "the prompt")
-    browser.execute_script("document.getElementById('expression').value = arguments[0]", expression)
+    browser.execute_script(PASTE, expression)
     browser.execute_script("performance.mark('bench-click'); document.getElementById('send').click()")
     while True:
         asked = time.perf_counter()
@@ -273,12 +273,12 @@ class MemoryWatch:
 
 
 def start_page_run(browser, served, expression, args):
-    from page_browser import PROMPT_SHOWN, wait_for
+    from page_browser import PASTE, PROMPT_SHOWN, wait_for
 
     browser.get(served + ("?debug" if args else ""))
     wait_for(browser, PROMPT_SHOWN, "the prompt")
     browser.execute_script(WATCH_TASKS)
-    browser.execute_script("document.getElementById('expression').value = arguments[0]", expression)
+    browser.execute_script(PASTE, expression)
     browser.execute_script("performance.mark('bench-click'); document.getElementById('send').click()")
 
 

@@ -20,6 +20,14 @@ FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-
 
 # What the page shows when a run has ended: the program's exit status.
 RUN_ENDED = "return document.getElementById('terminal').dataset.exitStatus !== undefined"
+# Pastes arguments[0] into the page's field as a pupil would: the page sees
+# the paste event, and what it leaves to the browser goes into the field.
+PASTE = """const field = document.getElementById('expression');
+field.focus();
+const data = new DataTransfer();
+data.setData('text/plain', arguments[0]);
+const paste = new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true });
+if (field.dispatchEvent(paste)) field.value = arguments[0].replace(/[\\r\\n]/g, '');"""
 # What the page shows when the program waits for a line.
 PROMPT_SHOWN = "return document.getElementById('status').textContent.startsWith('Kirjoita lauseke')"
 

@@ -25,7 +25,7 @@ add_custom_command(TARGET ostrilume POST_BUILD
 include(${CMAKE_CURRENT_LIST_DIR}/manual-html.cmake)
 set(page ${CMAKE_BINARY_DIR}/web)
 set(page_sources index.html ostrilume.css ostrilume.js ostrilume-address.js ostrilume-transcript.js
-  ostrilume-summary.js ostrilume-history.js ostrilume-share.js ostrilume-worker.js ostrilume.svg
+  ostrilume-summary.js ostrilume-field.js ostrilume-share.js ostrilume-worker.js ostrilume.svg
   ostrilume.webmanifest)
 set(page_files)
 foreach(name ${page_sources})

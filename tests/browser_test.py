@@ -40,7 +40,7 @@ try:
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
 
-    from page_browser import PROMPT_SHOWN, RUN_ENDED, missing_tool, start_browser, start_server, wait_for
+    from page_browser import PASTE, PROMPT_SHOWN, RUN_ENDED, missing_tool, start_browser, start_server, wait_for
 except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
     sys.exit(SKIP)
@@ -231,18 +231,22 @@ def check_fresh_run_and_link(browser, base, program, failures):
         failures.append("two runs in a row: the log is not the two terminals' screens one after the other")
 
 
-def check_link_too_long(browser, base, failures):
-    """An expression past what a link can hold is not offered as one."""
+def check_long_paste(browser, base, failures):
+    """A paste too long to edit runs from beside the field, which stays
+    empty, and is not offered as a link, which could not hold it."""
     browser.get(base)
     wait_for(browser, PROMPT_SHOWN, "the prompt")
-    browser.execute_script("document.getElementById('expression').value = '1+'.repeat(5000) + '1';"
-                           " document.getElementById('send').click()")
+    browser.execute_script(PASTE, "1+" * 5000 + "1")
+    held = browser.execute_script("return document.getElementById('expression').value.length")
+    browser.find_element(By.ID, "send").click()
     wait_for(browser, RUN_ENDED, "the end of the long run")
     shown = browser.execute_script(
         "const visible = (id) => !document.getElementById(id).hidden;"
-        "return [visible('link-line'), visible('too-long'), document.getElementById('link').href.length]")
-    if shown[0] or not shown[1] or shown[2] > 8000:
-        failures.append(f"a 10,001-byte expression: the link is offered or the page does not say why not: {shown}")
+        "return [visible('link-line'), visible('too-long'), document.getElementById('link').href.length,"
+        " document.getElementById('answer').textContent]")
+    if held or shown[0] or not shown[1] or shown[2] > 8000 or shown[3] != "Tulos: 5001":
+        failures.append(f"a pasted 10,001-byte expression: {held} characters in the field; the link offered, the "
+                        f"page not saying why not, or the wrong result: {shown}")
 
 
 def check_in_a_frame(browser, served, failures):
@@ -558,7 +562,7 @@ def main():
                 check_fresh_run_and_link(browser, base, program, failures)
             check_trace_switch_at_start(browser, served, program, failures)
             check_run_again(browser, served, program, failures)
-            check_link_too_long(browser, served, failures)
+            check_long_paste(browser, served, failures)
             check_in_a_frame(browser, served, failures)
             check_reading(browser, served, failures)
             check_first_screen(browser, served, failures)

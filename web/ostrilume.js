@@ -153,16 +153,15 @@
         status.textContent = statusText;
         announce(said, run.notice);
         ostrilumeShare.offer(ostrilumeAddress.of(run.typed, debugSwitch.checked));
-        ostrilumeHistory.offerAgain(field, run.typed);
+        ostrilumeField.offerAgain(run.typed);
     }
 
     form.addEventListener('submit', (event) => {
         event.preventDefault();
         if (document.activeElement !== field) field.focus({ preventScroll: true });
         if (run.state === 'running') return;
-        const line = field.value;
-        field.value = '';
-        ostrilumeHistory.remember(line);
+        const line = ostrilumeField.take();
+        ostrilumeField.remember(line);
         if (run.state === 'waiting') {
             type(line);
         } else if (run.state === 'starting') {
@@ -185,12 +184,12 @@
         if ((event.key === 'ArrowUp' || event.key === 'ArrowDown') && !event.ctrlKey && !event.altKey
             && !event.metaKey && !event.shiftKey) {
             event.preventDefault();
-            ostrilumeHistory.recall(field, event.key === 'ArrowUp' ? -1 : 1);
+            ostrilumeField.recall(event.key === 'ArrowUp' ? -1 : 1);
             return;
         }
         if (!event.ctrlKey || event.altKey || event.metaKey) return;
         const key = event.key.toLowerCase();
-        if (key === 'd' && field.value === '' && run.state === 'waiting') {
+        if (key === 'd' && ostrilumeField.isEmpty() && run.state === 'waiting') {
             event.preventDefault();
             send(new Uint8Array(0), true);
         } else if (key === 'c' && field.selectionStart === field.selectionEnd

@@ -8,14 +8,20 @@
 #   build_flags_test.sh cppflags SOURCE_DIR WORK_DIR CXX_COMPILER
 #     CPPFLAGS in the environment, which CMake never hands to the compiler,
 #     count for nothing: the build still brings its own fortification.
+#   build_flags_test.sh own_paths BUILD_DIR CXX_FLAGS
+#     A build whose flags ask for a sanitizer or for --coverage keeps the real
+#     source paths, which its reports name: the sanitizer and coverage builds
+#     check their own flags so, without a build of their own.
 #   build_flags_test.sh instrumentation SOURCE_DIR WORK_DIR CXX_COMPILER all|clang
-#     Every form in which a developer asks for coverage, profiling or a
-#     sanitizer, in CXXFLAGS or CMAKE_CXX_FLAGS, is taken for instrumentation:
-#     the program builds and links with that runtime, keeps its real source
-#     paths for the reports, evaluates, and writes its profile where the
-#     flags say. "clang" builds only the forms whose runtime is clang's own
-#     (its profile generation and its source-based coverage), for a suite
-#     that another compiler's run has already taken through the rest.
+#     Every other form in which a developer asks for coverage or profiling is
+#     taken for instrumentation: the program builds and links with that
+#     runtime, keeps its real source paths for the reports, evaluates, and
+#     writes its profile where the flags say. --coverage and the sanitizers
+#     are left out: the coverage and sanitizer builds give them as
+#     CMAKE_CXX_FLAGS, which CMake fills from CXXFLAGS, and build and run
+#     everything with them. "clang" builds only the forms whose runtime is
+#     clang's own (its profile generation and its source-based coverage), for
+#     a suite that another compiler's run has already taken through the rest.
 set -u
 case $1 in
 own_runtime)
@@ -38,21 +44,27 @@ cppflags)
         || { echo "FAILED: $fortified of $commands compile commands fortified"; exit 1; }
     rm -rf "$work" "$work.log"
     echo "all $commands compile commands fortified" ;;
+own_paths)
+    build=$2 flags=" $3 "
+    case $flags in
+    *" -fsanitize="* | *" --coverage "*) ;;
+    *) echo "SKIPPED: the build's flags ask for no sanitizer or coverage"; exit 77 ;;
+    esac
+    ! grep -q -- '-ffile-prefix-map' "$build/compile_commands.json" \
+        || { echo "FAILED: an instrumented build renames the source folder, which its reports name"; exit 1; }
+    echo "the instrumented build keeps its source paths" ;;
 instrumentation)
     source=$2 work=$3 compiler=$4 forms=${5:-all}
     "$compiler" --version | grep -q clang && clang=1 || clang=0
     # Each row: a name, where the flags are given, the flags, and the file
     # that a run must leave in the row's folder (none for a sanitizer).
     rows=(
-        "coverage|CXXFLAGS|--coverage|*.gcda"
         "coverage in two flags|CXXFLAGS|-fprofile-arcs -ftest-coverage|*.gcda"
         "profile generation|CXXFLAGS|-fprofile-generate|*.gcda *.profraw"
         "profile generation into a folder|CXXFLAGS|-fprofile-generate=@/profiles|profiles/*"
         "gprof|CXXFLAGS|-pg|gmon.out"
-        "sanitizers in CXXFLAGS|CXXFLAGS|-fsanitize=address,undefined -fno-sanitize-recover=all|"
-        "sanitizers in CMAKE_CXX_FLAGS|CMAKE_CXX_FLAGS|-fsanitize=address,undefined -fno-sanitize-recover=all|"
     )
-    [ "$forms" = clang ] && rows=("${rows[2]}")
+    [ "$forms" = clang ] && rows=("${rows[1]}")
     [ $clang = 1 ] && rows+=("clang's source-based coverage|CXXFLAGS|-fprofile-instr-generate -fcoverage-mapping|*.profraw")
     failed=0
     for row in "${rows[@]}"; do

@@ -14,7 +14,11 @@ struct SinglePrecision {
         mpfr_set_emax(128);
         mpfr_inits2(24, base, exponent, power, static_cast<mpfr_ptr>(nullptr));
     }
-    ~SinglePrecision() { mpfr_clears(base, exponent, power, static_cast<mpfr_ptr>(nullptr)); }
+    // A thread's own caches of MPFR's constants go with the thread.
+    ~SinglePrecision() {
+        mpfr_clears(base, exponent, power, static_cast<mpfr_ptr>(nullptr));
+        mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE);
+    }
     SinglePrecision(const SinglePrecision&) = delete;
     SinglePrecision& operator=(const SinglePrecision&) = delete;
 };
@@ -22,7 +26,8 @@ struct SinglePrecision {
 }  // namespace
 
 float mpfrPower(float base, float exponent) {
-    static SinglePrecision numbers;
+    // One set a thread: the power check asks from every core.
+    static thread_local SinglePrecision numbers;
     mpfr_set_flt(numbers.base, base, MPFR_RNDN);
     mpfr_set_flt(numbers.exponent, exponent, MPFR_RNDN);
     int rounding = mpfr_pow(numbers.power, numbers.base, numbers.exponent, MPFR_RNDN);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the program from the build tree, or builds the Debian package as
-# the package workflow does, checks it as Debian's own tools do, builds it
-# again in another folder and once from a source tree without git, and
-# compares the bytes. The work folder is removed when every check passes.
+# the package workflow does, checks it as Debian's own tools do, packs it
+# again from the test's own build (or builds it again in another folder) and
+# builds it once from a source tree without git, and compares the bytes.
+# The work folder is removed when every check passes.
 # Usage: install_test.sh tree|package BUILD_DIR WORK_DIR VERSION SOURCE_DIR SANITIZED
 set -u
 kind=$1 build=$2 work=$3 version=$4 source=$5 sanitized=$6
@@ -95,8 +96,15 @@ package)
     needed=$(readelf -d "$work/root/usr/bin/ostrilume" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | grep -vE '^(libc\.so|ld-linux)')
     [ -z "$needed" ] || fail "the program loads more than the C library: $needed"
 
-    # The same bytes from a build in another folder.
-    build_package "$source" "$work/second-build-in-another-folder"
+    # The same bytes from a build in another folder: the test's own build
+    # when it is a Release build, which need not be built again for this.
+    if grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt"; then
+        cpack --config "$build/CPackConfig.cmake" -B "$work/from-the-test-build" > "$work/from-the-test-build.log" 2>&1 \
+            || { tail -20 "$work/from-the-test-build.log"; fail "packing the test's own build"; }
+        deb=$work/from-the-test-build/ostrilume_${version}_$(dpkg --print-architecture).deb
+    else
+        build_package "$source" "$work/second-build-in-another-folder"
+    fi
     cmp "$first" "$deb" || fail "two builds of the same source give different packages"
     # A source tree without git: the package still builds, with the same program.
     # It takes the files git knows and the new ones it does not ignore, but

@@ -4,8 +4,9 @@ the page keeps up with a long run, and what Lighthouse makes of it.
 
 - The download: every file of the page as the web archive holds it, raw and
   gzipped (gzip -9, as a web server compresses), and the sum of those the
-  page loads: served, all of them, since the service worker keeps them for
-  use offline; opened from a file, the page and its scripts alone.
+  page loads: served, every file the service worker keeps for use offline
+  (all but the icons, which the browser fetches once, on installing);
+  opened from a file, the page and its scripts alone.
 - The time from opening the page to the prompt: the page marks the moment
   the program first waits for input (performance.mark "ostrilume-prompt"),
   measured from the start of navigation, in headless Chromium, from a local
@@ -32,6 +33,7 @@ the page keeps up with a long run, and what Lighthouse makes of it.
 """
 import gzip
 import json
+import re
 import shutil
 import statistics
 import subprocess
@@ -59,10 +61,13 @@ def build_page():
 
 
 def download_rows():
-    """One row a file of the web archive: its bytes raw and gzipped, and
-    whether a page opened from a file loads it."""
+    """One row a file of the web archive: its bytes raw and gzipped, whether
+    the page loads it served (it or its service worker, which keeps the
+    files the build lists in it), and whether it loads it from a file."""
+    kept = re.search(r"const files = '([^']*)'", (PAGE / "ostrilume-sw.js").read_text()).group(1).split(":")
     return [{"file": path.name, "bytes": len(path.read_bytes()),
              "gzipped bytes": len(gzip.compress(path.read_bytes(), 9, mtime=0)),
+             "loaded served": path.name in kept or path.name == "ostrilume-sw.js",
              "loaded from a file": path.name in LOADED_FROM_FILE} for path in sorted(PAGE.iterdir())]
 
 

@@ -48,7 +48,9 @@ list(APPEND page_files ${page}/ostrilume-wasm.js ${page}/ostrilume.html ${page}/
 
 # The icons that installing the page asks for, drawn from its own (Debian
 # package librsvg2-bin) and stored in its few colours (optipng), which halves
-# them: the page and all it keeps stay within 150 kB.
+# them. The browser fetches them once, when the page is installed, and keeps
+# them with the installed app, so the service worker need not: the page and
+# all it keeps stay within 150 kB.
 find_program(OSTRILUME_RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(OSTRILUME_OPTIPNG optipng REQUIRED)
 foreach(size 192 512)
@@ -57,10 +59,10 @@ foreach(size 192 512)
             -o ${page}/ostrilume-${size}.png
     COMMAND ${OSTRILUME_OPTIPNG} -quiet -o2 -strip all ${page}/ostrilume-${size}.png
     DEPENDS ${CMAKE_SOURCE_DIR}/web/ostrilume.svg VERBATIM)
-  list(APPEND page_files ${page}/ostrilume-${size}.png)
+  list(APPEND icon_files ${page}/ostrilume-${size}.png)
 endforeach()
 
-# The service worker keeps every file above.
+# The service worker keeps every file above but the icons.
 set(kept_names)
 foreach(file ${page_files})
   get_filename_component(name ${file} NAME)
@@ -73,7 +75,7 @@ add_custom_command(OUTPUT ${page}/ostrilume-sw.js
           -P ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
   DEPENDS ${page_files} ${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
   VERBATIM)
-list(APPEND page_files ${page}/ostrilume-sw.js)
+list(APPEND page_files ${page}/ostrilume-sw.js ${icon_files})
 add_custom_target(documents ALL DEPENDS ${page_files})
 
 install(DIRECTORY ${page}/ DESTINATION .)

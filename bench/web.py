@@ -31,6 +31,7 @@ the page keeps up with a long run, and what Lighthouse makes of it.
   as a phone and as a desktop: its category scores and the audits that
   concern this page.
 """
+import contextlib
 import gzip
 import json
 import re
@@ -120,6 +121,24 @@ def chromium():
         raise Skipped("Chromium is not installed (Debian packages chromium, chromium-driver): no table of the page")
 
 
+@contextlib.contextmanager
+def served_page():
+    """The page from a local server, and a browser with a profile of its own."""
+    from page_browser import start_browser, start_server
+
+    chromium()
+    server, served = start_server(PAGE)
+    try:
+        with tempfile.TemporaryDirectory() as profile:
+            browser = start_browser(profile)
+            try:
+                yield browser, served
+            finally:
+                browser.quit()
+    finally:
+        server.shutdown()
+
+
 def seconds(command, input_path):
     with open(input_path, "rb") as stdin:
         start = time.perf_counter()
@@ -191,29 +210,20 @@ def click_to_end_seconds(browser):
 def long_run_rows(generate, work, repeat):
     """One row a long run: the fastest page run and Node run, and the
     slowest answer to a script during the page's runs."""
-    from page_browser import start_browser, start_server
-
     alone_command = [node(), str(RUNNER), str(PROGRAM)]
-    chromium()
     rows = []
-    server, served = start_server(PAGE)
-    with tempfile.TemporaryDirectory() as profile:
-        browser = start_browser(profile)
-        try:
-            for name, shape, size, args in LONG_RUNS:
-                path = work / "long.txt"
-                generate(shape, size, path)
-                expression = path.read_text().strip()
-                path.write_text(expression + "\n")
-                page, alone, answers = [], [], []
-                for _ in range(repeat):
-                    page.append(page_run(browser, served, expression, args, answers))
-                    alone.append(seconds([*alone_command, *args], path)[0])
-                rows.append({"run": name, "input kB": len(expression) / KB, "page s": min(page),
-                             "Node s": min(alone), "slowest answer ms": 1000 * max(answers)})
-        finally:
-            browser.quit()
-            server.shutdown()
+    with served_page() as (browser, served):
+        for name, shape, size, args in LONG_RUNS:
+            path = work / "long.txt"
+            generate(shape, size, path)
+            expression = path.read_text().strip()
+            path.write_text(expression + "\n")
+            page, alone, answers = [], [], []
+            for _ in range(repeat):
+                page.append(page_run(browser, served, expression, args, answers))
+                alone.append(seconds([*alone_command, *args], path)[0])
+            rows.append({"run": name, "input kB": len(expression) / KB, "page s": min(page),
+                         "Node s": min(alone), "slowest answer ms": 1000 * max(answers)})
     return rows
 
 
@@ -320,40 +330,33 @@ def heavy_run_rows(generate, work):
     from the click to the end, its renderer's peak memory and longest task,
     how soon Pysäytä and Ctrl+C a second into the run are taken, and 2*3
     right after the run beside 2*3 on a fresh page."""
-    from page_browser import RUN_ENDED, start_browser, start_server, wait_for
+    from page_browser import RUN_ENDED, wait_for
 
     alone_command = [node(), str(RUNNER), str(PROGRAM)]
-    chromium()
     rows = []
-    server, served = start_server(PAGE)
-    with tempfile.TemporaryDirectory() as profile:
-        browser = start_browser(profile)
-        try:
-            browser.get(served)
-            wait_for(browser, "return document.getElementById('status').textContent.startsWith('Kirjoita')", "")
-            fresh = min(small_run_seconds(browser) for _ in range(3))
-            for name, write, args in HEAVY_RUNS:
-                path = work / "heavy.txt"
-                write(generate, path)
-                expression = path.read_text().strip()
-                alone = seconds([*alone_command, *args], path)[0]
-                watch = MemoryWatch(browser.service.process.pid)
+    with served_page() as (browser, served):
+        browser.get(served)
+        wait_for(browser, "return document.getElementById('status').textContent.startsWith('Kirjoita')", "")
+        fresh = min(small_run_seconds(browser) for _ in range(3))
+        for name, write, args in HEAVY_RUNS:
+            path = work / "heavy.txt"
+            write(generate, path)
+            expression = path.read_text().strip()
+            alone = seconds([*alone_command, *args], path)[0]
+            watch = MemoryWatch(browser.service.process.pid)
+            start_page_run(browser, served, expression, args)
+            wait_for(browser, RUN_ENDED, name, 600)
+            page = click_to_end_seconds(browser)
+            longest = browser.execute_script("return window.benchLongest") / 1000
+            after = small_run_seconds(browser)
+            peak = watch.stop()
+            stops = []
+            for how in ("Pysäytä", "Ctrl+C"):
                 start_page_run(browser, served, expression, args)
-                wait_for(browser, RUN_ENDED, name, 600)
-                page = click_to_end_seconds(browser)
-                longest = browser.execute_script("return window.benchLongest") / 1000
-                after = small_run_seconds(browser)
-                peak = watch.stop()
-                stops = []
-                for how in ("Pysäytä", "Ctrl+C"):
-                    start_page_run(browser, served, expression, args)
-                    stops.append(stop_seconds(browser, how, min(1.0, alone / 2)))
-                rows.append({"run": name, "Node s": alone, "page s": page, "renderer peak MB": peak,
-                             "longest task s": longest, "Pysäytä s": stops[0], "Ctrl+C s": stops[1],
-                             "2*3 after it s": after, "2*3 on a fresh page s": fresh})
-        finally:
-            browser.quit()
-            server.shutdown()
+                stops.append(stop_seconds(browser, how, min(1.0, alone / 2)))
+            rows.append({"run": name, "Node s": alone, "page s": page, "renderer peak MB": peak,
+                         "longest task s": longest, "Pysäytä s": stops[0], "Ctrl+C s": stops[1],
+                         "2*3 after it s": after, "2*3 on a fresh page s": fresh})
     return rows
 
 

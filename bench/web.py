@@ -65,7 +65,7 @@ def download_rows():
     """One row a file of the web archive: its bytes raw and gzipped, whether
     the page loads it served (it or its service worker, which keeps the
     files the build lists in it), and whether it loads it from a file."""
-    kept = re.search(r"const files = '([^']*)'", (PAGE / "ostrilume-sw.js").read_text()).group(1).split(":")
+    kept = re.findall(r"^ +'([^']+)': '[0-9a-f]+',$", (PAGE / "ostrilume-sw.js").read_text(), re.M)
     return [{"file": path.name, "bytes": len(path.read_bytes()),
              "gzipped bytes": len(gzip.compress(path.read_bytes(), 9, mtime=0)),
              "loaded served": path.name in kept or path.name == "ostrilume-sw.js",

@@ -29,9 +29,16 @@ set(page_sources index.html ostrilume.css ostrilume.js ostrilume-address.js ostr
   ostrilume.webmanifest)
 set(page_files)
 foreach(name ${page_sources})
-  add_custom_command(OUTPUT ${page}/${name}
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${name} ${page}/${name}
-    DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} VERBATIM)
+  if(name MATCHES "\\.js$")
+    add_custom_command(OUTPUT ${page}/${name}
+      COMMAND ${CMAKE_COMMAND} -D INPUT=${CMAKE_SOURCE_DIR}/web/${name} -D OUTPUT=${page}/${name}
+              -P ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake
+      DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake VERBATIM)
+  else()
+    add_custom_command(OUTPUT ${page}/${name}
+      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${name} ${page}/${name}
+      DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} VERBATIM)
+  endif()
   list(APPEND page_files ${page}/${name})
 endforeach()
 add_custom_command(OUTPUT ${page}/ostrilume-wasm.js
@@ -73,7 +80,10 @@ add_custom_command(OUTPUT ${page}/ostrilume-sw.js
   COMMAND ${CMAKE_COMMAND} -D TEMPLATE=${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js -D OUTPUT=${page}/ostrilume-sw.js
           -D VERSION=${PROJECT_VERSION} -D PAGE=${page} -D FILES=${kept_names}
           -P ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
+  COMMAND ${CMAKE_COMMAND} -D INPUT=${page}/ostrilume-sw.js -D OUTPUT=${page}/ostrilume-sw.js
+          -P ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake
   DEPENDS ${page_files} ${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
+          ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake
   VERBATIM)
 list(APPEND page_files ${page}/ostrilume-sw.js ${icon_files})
 add_custom_target(documents ALL DEPENDS ${page_files})

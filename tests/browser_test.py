@@ -26,6 +26,7 @@ rest has passed.
 import os
 import pathlib
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -489,6 +490,79 @@ def check_installable_and_offline(browser, folder, program, failures):
         failures.append(f"offline after one visit: {error}")
 
 
+# Asks the browser to look for a new service worker now, as it does on its
+# own now and then, and waits until any install has ended.
+UPDATE_NOW = """const done = arguments[arguments.length - 1];
+navigator.serviceWorker.getRegistration().then(async (registration) => {
+    await registration.update().catch(() => {});
+    while (registration.installing) await new Promise((resolve) => setTimeout(resolve, 50));
+    done(true);
+});"""
+
+# What tells the two releases of the update test apart: a line of the page
+# and one of its script, which must always agree.
+RELEASE_SEEN = ("return [document.querySelector('meta[name=release]')?.content ?? 'old',"
+                " window.ostrilumeRelease ?? 'old']")
+
+
+def new_release(folder, work):
+    """The page with its HTML and its script both marked new, and a service
+    worker made for it by the build's own script."""
+    release = pathlib.Path(work, "new-release")
+    shutil.rmtree(release, ignore_errors=True)
+    shutil.copytree(folder, release)
+    index = release / "index.html"
+    index.write_text(index.read_text().replace("<head>", '<head>\n<meta name="release" content="new">', 1))
+    script = release / "ostrilume.js"
+    script.write_text(script.read_text() + "window.ostrilumeRelease = 'new';\n")
+    kept = re.findall(r"^ +'([^']+)': '[0-9a-f]+',$", (release / "ostrilume-sw.js").read_text(), re.M)
+    subprocess.run(["cmake", f"-DTEMPLATE={ROOT / 'web' / 'ostrilume-sw.js'}", f"-DOUTPUT={release / 'ostrilume-sw.js'}",
+                    "-DVERSION=new", f"-DPAGE={release}", f"-DFILES={':'.join(kept)}",
+                    "-P", str(ROOT / "packaging" / "service-worker.cmake")], check=True, stdout=subprocess.DEVNULL)
+    return release
+
+
+def check_update(browser, folder, work, failures):
+    """A new release copied over the old one, file by file, in three orders:
+    every visit runs one release whole, and once the copy is complete the
+    open tab offers the new one, which the next visit runs."""
+    release = new_release(folder, work)
+    names = sorted(path.name for path in release.iterdir())
+    orders = {"alphabetical": names, "reverse": names[::-1],
+              "service worker last": [name for name in names if name != "ostrilume-sw.js"] + ["ostrilume-sw.js"]}
+    for order, copied in orders.items():
+        served_folder = pathlib.Path(work, f"served-{order.replace(' ', '-')}")
+        shutil.rmtree(served_folder, ignore_errors=True)
+        shutil.copytree(folder, served_folder)
+        server, served = start_server(served_folder)
+        try:
+            browser.get(served)
+            wait_for(browser, "return navigator.serviceWorker.controller !== null", "the old release kept")
+            offered = False
+            for name in copied:
+                (served_folder / name).write_bytes((release / name).read_bytes())
+                for visit in ("a visit", "the visit after"):
+                    browser.get(served)
+                    wait_for(browser, PROMPT_SHOWN, f"the prompt ({order}, {name} copied)")
+                    seen = browser.execute_script(RELEASE_SEEN)
+                    if seen[0] != seen[1]:
+                        failures.append(f"update, {order}: with {name} copied {visit} ran the page of release "
+                                        f"{seen[0]} with the script of release {seen[1]}")
+                    browser.execute_async_script(UPDATE_NOW)
+                    offered = offered or browser.execute_script("return !document.getElementById('update').hidden")
+            if not offered:
+                failures.append(f"update, {order}: no open tab said that a new release had come")
+            browser.get(served)
+            wait_for(browser, PROMPT_SHOWN, f"the prompt after the copy ({order})")
+            if browser.execute_script(RELEASE_SEEN) != ["new", "new"]:
+                failures.append(f"update, {order}: the visit after the notice runs {browser.execute_script(RELEASE_SEEN)}")
+        except AssertionError as error:
+            failures.append(f"update, {order}: {error}")
+        finally:
+            server.shutdown()
+            server.server_close()
+
+
 def axe_violations(browser):
     """axe-core's WCAG 2.0 and 2.1 A and AA violations on the page shown."""
     browser.execute_script(AXE.read_text() + "\nwindow.axe = axe;")
@@ -570,6 +644,7 @@ def main():
             check_scrollback(browser, served, program, failures)
             check_copy_without_clipboard(browser, folder, failures)
             check_installable_and_offline(browser, folder, program, failures)
+            check_update(browser, folder, work, failures)
         finally:
             browser.quit()
             server.shutdown()

@@ -226,9 +226,22 @@
         manifest.rel = 'manifest';
         manifest.href = 'ostrilume.webmanifest';
         document.head.append(manifest);
-        if ('serviceWorker' in navigator) {
-            addEventListener('load', () => navigator.serviceWorker.register('ostrilume-sw.js').catch(() => {}));
-        }
+        if ('serviceWorker' in navigator) keepOffline();
+    }
+
+    // A release that installs takes over the open tab too; a tab that ran
+    // an earlier one says so once and offers to load the new one, and never
+    // reloads by itself, which could end a run.
+    function keepOffline() {
+        addEventListener('load', () => navigator.serviceWorker.register('ostrilume-sw.js').catch((error) => {
+            console.error(`Ostrilume: the page cannot be kept for use offline: ${error.message}`);
+        }));
+        let earlier = navigator.serviceWorker.controller !== null;
+        navigator.serviceWorker.addEventListener('controllerchange', () => {
+            if (earlier) document.getElementById('update').hidden = false;
+            earlier = true;
+        });
+        document.getElementById('reload').addEventListener('click', () => location.reload());
     }
 
     startRun();

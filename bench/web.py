@@ -12,7 +12,7 @@ the page keeps up with a long run, and what Lighthouse makes of it.
   measured from the start of navigation, in headless Chromium, from a local
   web server and from the file, the median of many loads.
 - Evaluation: the benchmark's large inputs through the page's own system
-  interface under Node (tests/page_program.mjs) and through the native
+  interface under Node (harness/page_program.mjs) and through the native
   program, taking turns in the same run; each counts its fastest run. A
   one-byte input gives what starting a process (and Node, and compiling the
   module) costs, and the ratio is of what each takes beyond that. V8, in
@@ -27,6 +27,11 @@ the page keeps up with a long run, and what Lighthouse makes of it.
   from the click to its end (performance marks), Node's the whole process.
   Throughout the page's runs a script asks the page every 50 ms, and the
   slowest answer counts.
+- Heavy runs in the page: traced nested groups and sums up to 20 MB, pasted
+  into the page once each beside the same program under Node: the
+  renderer's peak memory (from /proc), the longest task of the page's
+  thread, how soon Pysäytä and Ctrl+C are taken during a run, and 2*3 after
+  the run beside 2*3 on a fresh page.
 - Lighthouse (npm, package.json) on the served page with Debian's Chromium,
   as a phone and as a desktop: its category scores and the audits that
   concern this page.

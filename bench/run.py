@@ -83,8 +83,8 @@ def show(name, options, rows):
     """The measurement's table between its texts, then its targets; returns
     what was not met."""
     layout = LAYOUTS[name]
-    for text in (layout.intro(options, rows), markdown(layout.columns, rows + layout.footer(rows))
-                 if layout.columns else "", layout.outro(options, rows)):
+    table = markdown(layout.columns, rows + layout.footer(rows)) if layout.columns else ""
+    for text in (layout.intro(options, rows), table, layout.outro(options, rows)):
         if text:
             print(text + "\n")
     failures = check(TARGETS.get(name, []), rows)

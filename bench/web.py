@@ -39,7 +39,6 @@ the page keeps up with a long run, and what Lighthouse makes of it.
 import contextlib
 import gzip
 import json
-import re
 import shutil
 import statistics
 import subprocess
@@ -70,7 +69,9 @@ def download_rows():
     """One row a file of the web archive: its bytes raw and gzipped, whether
     the page loads it served (it or its service worker, which keeps the
     files the build lists in it), and whether it loads it from a file."""
-    kept = re.findall(r"^ +'([^']+)': '[0-9a-f]+',$", (PAGE / "ostrilume-sw.js").read_text(), re.M)
+    from page_browser import kept_files
+
+    kept = kept_files(PAGE)
     return [{"file": path.name, "bytes": len(path.read_bytes()),
              "gzipped bytes": len(gzip.compress(path.read_bytes(), 9, mtime=0)),
              "loaded served": path.name in kept or path.name == "ostrilume-sw.js",
@@ -122,8 +123,10 @@ def node():
 
 
 def chromium():
-    if not (shutil.which("chromium") and shutil.which("chromedriver")):
-        raise Skipped("Chromium is not installed (Debian packages chromium, chromium-driver): no table of the page")
+    from page_browser import missing_tool
+
+    if missing_tool():
+        raise Skipped(f"Debian package {missing_tool()} is not installed: no table of the page")
 
 
 @contextlib.contextmanager

@@ -7,13 +7,11 @@ network it must not try to reach one: each of its background services would
 wait for connections that are refused."""
 import functools
 import http.server
+import re
 import shutil
 import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.options import Options
-from selenium.webdriver.chrome.service import Service
 
 FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync", "--hide-scrollbars")
@@ -40,8 +38,19 @@ def missing_tool():
     return None
 
 
+def kept_files(folder):
+    """The files the page's service worker in folder keeps, as the build
+    listed them in it."""
+    return re.findall(r"^ +'([^']+)': '[0-9a-f]+',$", (folder / "ostrilume-sw.js").read_text(), re.M)
+
+
 def start_browser(profile, log_console=False, flags=()):
     """A browser with its own empty profile folder, and any more flags."""
+    # Selenium only here: what the page's folder holds is read without it.
+    from selenium import webdriver
+    from selenium.webdriver.chrome.options import Options
+    from selenium.webdriver.chrome.service import Service
+
     options = Options()
     options.binary_location = shutil.which("chromium")
     for flag in FLAGS + (f"--user-data-dir={profile}",) + tuple(flags):

@@ -41,7 +41,8 @@ try:
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
 
-    from page_browser import PASTE, PROMPT_SHOWN, RUN_ENDED, missing_tool, start_browser, start_server, wait_for
+    from page_browser import (PASTE, PROMPT_SHOWN, RUN_ENDED, kept_files, missing_tool, start_browser,
+                              start_server, wait_for)
 except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
     sys.exit(SKIP)
@@ -145,11 +146,15 @@ def run_row(browser, base, row):
         " focused: document.activeElement.id}")
 
 
+def error_messages(output):
+    """The program's error messages, as its output gives them."""
+    return re.findall(r"^❌\s+VIRHE:\s*(.*)$", output.decode(), re.M)
+
+
 def expected_announcement(output):
     """What the status region must hold of a run: its messages and its result."""
-    text = output.decode()
-    messages = re.findall(r"^❌\s+VIRHE:\s*(.*)$", text, re.M)[:2]
-    answers = re.findall(r"^Tulos:\s+(.*)$", text, re.M)
+    messages = error_messages(output)[:2]
+    answers = re.findall(r"^Tulos:\s+(.*)$", output.decode(), re.M)
     return [message[:30] for message in messages] + [f"Tulos: {answers[-1]}" for _ in answers[-1:]]
 
 
@@ -169,7 +174,7 @@ def passed_over(lines):
 def cut_inside_a_word(said, output):
     """A message that the status region cuts inside a word or follows its
     ellipsis with a full stop, or None."""
-    messages = [f"Virhe: {message}" for message in re.findall(r"^❌\s+VIRHE:\s*(.*)$", output.decode(), re.M)]
+    messages = [f"Virhe: {message}" for message in error_messages(output)]
     if "…." in said:
         return "a full stop after the ellipsis"
     for piece in re.findall(r"(?:^| )(Virhe: (?:(?!Virhe: )[^…])*)…", said):
@@ -515,7 +520,7 @@ def new_release(folder, work):
     index.write_text(index.read_text().replace("<head>", '<head>\n<meta name="release" content="new">', 1))
     script = release / "ostrilume.js"
     script.write_text(script.read_text() + "window.ostrilumeRelease = 'new';\n")
-    kept = re.findall(r"^ +'([^']+)': '[0-9a-f]+',$", (release / "ostrilume-sw.js").read_text(), re.M)
+    kept = kept_files(release)
     subprocess.run(["cmake", f"-DTEMPLATE={ROOT / 'web' / 'ostrilume-sw.js'}", f"-DOUTPUT={release / 'ostrilume-sw.js'}",
                     "-DVERSION=new", f"-DPAGE={release}", f"-DFILES={':'.join(kept)}",
                     "-P", str(ROOT / "packaging" / "service-worker.cmake")], check=True, stdout=subprocess.DEVNULL)

@@ -80,11 +80,16 @@ const ostrilumeTranscript = (() => {
     function whenWritten(target, done) {
         target.written = done;
         if (target.pending.length === 0) {
-            target.written = null;
-            done();
+            allWritten(target);
         } else {
             scheduleWrite(0);
         }
+    }
+
+    function allWritten(target) {
+        const done = target.written;
+        target.written = null;
+        if (done !== null) done();
     }
 
     // What the program wrote but the page has not shown yet is dropped, as
@@ -112,10 +117,8 @@ const ostrilumeTranscript = (() => {
         if (following) log.scrollTop = log.scrollHeight;
         if (target.pending.length > 0) {
             scheduleWrite(0);
-        } else if (target.written !== null) {
-            const done = target.written;
-            target.written = null;
-            done();
+        } else {
+            allWritten(target);
         }
     }
 

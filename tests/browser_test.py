@@ -496,11 +496,15 @@ def check_installable_and_offline(browser, folder, program, failures):
 
 
 # Asks the browser to look for a new service worker now, as it does on its
-# own now and then, and waits until any install has ended.
+# own now and then, and waits until any install has ended and a worker that
+# installed has taken over this page, which it then has told.
 UPDATE_NOW = """const done = arguments[arguments.length - 1];
+const tick = () => new Promise((resolve) => setTimeout(resolve, 50));
 navigator.serviceWorker.getRegistration().then(async (registration) => {
     await registration.update().catch(() => {});
-    while (registration.installing) await new Promise((resolve) => setTimeout(resolve, 50));
+    while (registration.installing || registration.waiting) await tick();
+    while (registration.active && navigator.serviceWorker.controller !== registration.active) await tick();
+    await tick();
     done(true);
 });"""
 

@@ -69,13 +69,14 @@ def download_rows():
     """One row a file of the web archive: its bytes raw and gzipped, whether
     the page loads it served (it or its service worker, which keeps the
     files the build lists in it), and whether it loads it from a file."""
-    from page_browser import kept_files
+    from page_browser import kept_files, plain_name
 
     kept = kept_files(PAGE)
-    return [{"file": path.name, "bytes": len(path.read_bytes()),
+    rows = [{"file": plain_name(path.name), "bytes": len(path.read_bytes()),
              "gzipped bytes": len(gzip.compress(path.read_bytes(), 9, mtime=0)),
              "loaded served": path.name in kept or path.name == "ostrilume-sw.js",
-             "loaded from a file": path.name in LOADED_FROM_FILE} for path in sorted(PAGE.iterdir())]
+             "loaded from a file": plain_name(path.name) in LOADED_FROM_FILE} for path in PAGE.iterdir()]
+    return sorted(rows, key=lambda row: row["file"])
 
 
 sys.path.insert(0, str(ROOT / "harness"))

@@ -44,6 +44,12 @@ def kept_files(folder):
     return re.findall(r"^ +'([^']+)': '[0-9a-f]+',$", (folder / "ostrilume-sw.js").read_text(), re.M)
 
 
+def plain_name(name):
+    """A file of the page under its own name, without the digest that the
+    build puts into the names of its scripts and its style sheet."""
+    return re.sub(r"\.[0-9a-f]{8}(?=\.(js|css)$)", "", name)
+
+
 def start_browser(profile, log_console=False, flags=()):
     """A browser with its own empty profile folder, and any more flags."""
     # Selenium only here: what the page's folder holds is read without it.

@@ -23,7 +23,9 @@ add_custom_command(TARGET ostrilume POST_BUILD
   VERBATIM)
 
 include(${CMAKE_CURRENT_LIST_DIR}/manual-html.cmake)
-set(page ${CMAKE_BINARY_DIR}/web)
+# The files under their own names first; the page as released is made from
+# them in one step, at the end.
+set(page ${CMAKE_BINARY_DIR}/web-files)
 set(page_sources index.html ostrilume.css ostrilume.js ostrilume-address.js ostrilume-transcript.js
   ostrilume-summary.js ostrilume-field.js ostrilume-share.js ostrilume-worker.js ostrilume.svg
   ostrilume.webmanifest)
@@ -69,26 +71,24 @@ foreach(size 192 512)
   list(APPEND icon_files ${page}/ostrilume-${size}.png)
 endforeach()
 
-# The service worker keeps every file above but the icons.
-set(kept_names)
-foreach(file ${page_files})
-  get_filename_component(name ${file} NAME)
-  list(APPEND kept_names ${name})
-endforeach()
-string(REPLACE ";" ":" kept_names "${kept_names}")
-add_custom_command(OUTPUT ${page}/ostrilume-sw.js
-  COMMAND ${CMAKE_COMMAND} -D TEMPLATE=${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js -D OUTPUT=${page}/ostrilume-sw.js
-          -D VERSION=${PROJECT_VERSION} -D PAGE=${page} -D FILES=${kept_names}
-          -P ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
-  COMMAND ${CMAKE_COMMAND} -D INPUT=${page}/ostrilume-sw.js -D OUTPUT=${page}/ostrilume-sw.js
+# The page as released, in web/: the files above with the scripts and the
+# style sheet named by their digests, and the service worker that keeps them.
+set(release ${CMAKE_BINARY_DIR}/web)
+list(APPEND page_files ${icon_files})
+add_custom_command(OUTPUT ${release}/index.html ${release}/ostrilume-sw.js
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${release}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${page} ${release}
+  COMMAND ${CMAKE_COMMAND} -D PAGE=${release} -P ${CMAKE_CURRENT_LIST_DIR}/page-names.cmake
+  COMMAND ${CMAKE_COMMAND} -D TEMPLATE=${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js -D OUTPUT=${release}/ostrilume-sw.js
+          -D VERSION=${PROJECT_VERSION} -D PAGE=${release} -P ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
+  COMMAND ${CMAKE_COMMAND} -D INPUT=${release}/ostrilume-sw.js -D OUTPUT=${release}/ostrilume-sw.js
           -P ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake
-  DEPENDS ${page_files} ${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake
-          ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake
+  DEPENDS ${page_files} ${CMAKE_SOURCE_DIR}/web/ostrilume-sw.js ${CMAKE_CURRENT_LIST_DIR}/page-names.cmake
+          ${CMAKE_CURRENT_LIST_DIR}/service-worker.cmake ${CMAKE_CURRENT_LIST_DIR}/page-script.cmake
   VERBATIM)
-list(APPEND page_files ${page}/ostrilume-sw.js ${icon_files})
-add_custom_target(documents ALL DEPENDS ${page_files})
+add_custom_target(documents ALL DEPENDS ${release}/index.html ${release}/ostrilume-sw.js)
 
-install(DIRECTORY ${page}/ DESTINATION .)
+install(DIRECTORY ${release}/ DESTINATION .)
 
 set(archive_suffix web)
 include(${CMAKE_CURRENT_LIST_DIR}/zip-archive.cmake)

@@ -41,7 +41,7 @@ try:
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
 
-    from page_browser import (PASTE, PROMPT_SHOWN, RUN_ENDED, kept_files, missing_tool, start_browser,
+    from page_browser import (PASTE, PROMPT_SHOWN, RUN_ENDED, missing_tool, start_browser,
                               start_server, wait_for)
 except ImportError:
     print("SKIPPED: Selenium is not installed (Debian package python3-selenium)")
@@ -515,20 +515,35 @@ RELEASE_SEEN = ("return [document.querySelector('meta[name=release]')?.content ?
 
 
 def new_release(folder, work):
-    """The page with its HTML and its script both marked new, and a service
-    worker made for it by the build's own script."""
+    """The page with its HTML and its script both marked new, named and kept
+    by the build's own scripts."""
     release = pathlib.Path(work, "new-release")
     shutil.rmtree(release, ignore_errors=True)
     shutil.copytree(folder, release)
     index = release / "index.html"
     index.write_text(index.read_text().replace("<head>", '<head>\n<meta name="release" content="new">', 1))
-    script = release / "ostrilume.js"
+    script = release / re.search(r'src="(ostrilume\.[^"]*js)"', index.read_text())[1]
     script.write_text(script.read_text() + "window.ostrilumeRelease = 'new';\n")
-    kept = kept_files(release)
-    subprocess.run(["cmake", f"-DTEMPLATE={ROOT / 'web' / 'ostrilume-sw.js'}", f"-DOUTPUT={release / 'ostrilume-sw.js'}",
-                    "-DVERSION=new", f"-DPAGE={release}", f"-DFILES={':'.join(kept)}",
-                    "-P", str(ROOT / "packaging" / "service-worker.cmake")], check=True, stdout=subprocess.DEVNULL)
+    packaging = ROOT / "packaging"
+    for step in ([f"-DPAGE={release}", "-P", str(packaging / "page-names.cmake")],
+                 [f"-DTEMPLATE={ROOT / 'web' / 'ostrilume-sw.js'}", f"-DOUTPUT={release / 'ostrilume-sw.js'}",
+                  "-DVERSION=new", f"-DPAGE={release}", "-P", str(packaging / "service-worker.cmake")]):
+        subprocess.run(["cmake", *step], check=True, stdout=subprocess.DEVNULL)
     return release
+
+
+def copy_orders(release):
+    """The orders in which a teacher's copy may put the files on the server."""
+    names = sorted(path.name for path in release.iterdir())
+    return {"alphabetical": names, "reverse": names[::-1],
+            "service worker last": [name for name in names if name != "ostrilume-sw.js"] + ["ostrilume-sw.js"]}
+
+
+def check_mix(browser, where, failures):
+    """Whether the page shown runs one release whole."""
+    seen = browser.execute_script(RELEASE_SEEN)
+    if seen[0] != seen[1]:
+        failures.append(f"{where} ran the page of release {seen[0]} with the script of release {seen[1]}")
 
 
 def check_update(browser, folder, work, failures):
@@ -536,10 +551,7 @@ def check_update(browser, folder, work, failures):
     every visit runs one release whole, and once the copy is complete the
     open tab offers the new one, which the next visit runs."""
     release = new_release(folder, work)
-    names = sorted(path.name for path in release.iterdir())
-    orders = {"alphabetical": names, "reverse": names[::-1],
-              "service worker last": [name for name in names if name != "ostrilume-sw.js"] + ["ostrilume-sw.js"]}
-    for order, copied in orders.items():
+    for order, copied in copy_orders(release).items():
         served_folder = pathlib.Path(work, f"served-{order.replace(' ', '-')}")
         shutil.rmtree(served_folder, ignore_errors=True)
         shutil.copytree(folder, served_folder)
@@ -553,10 +565,7 @@ def check_update(browser, folder, work, failures):
                 for visit in ("a visit", "the visit after"):
                     browser.get(served)
                     wait_for(browser, PROMPT_SHOWN, f"the prompt ({order}, {name} copied)")
-                    seen = browser.execute_script(RELEASE_SEEN)
-                    if seen[0] != seen[1]:
-                        failures.append(f"update, {order}: with {name} copied {visit} ran the page of release "
-                                        f"{seen[0]} with the script of release {seen[1]}")
+                    check_mix(browser, f"update, {order}: with {name} copied {visit}", failures)
                     browser.execute_async_script(UPDATE_NOW)
                     offered = offered or browser.execute_script("return !document.getElementById('update').hidden")
             if not offered:
@@ -567,6 +576,48 @@ def check_update(browser, folder, work, failures):
                 failures.append(f"update, {order}: the visit after the notice runs {browser.execute_script(RELEASE_SEEN)}")
         except AssertionError as error:
             failures.append(f"update, {order}: {error}")
+        finally:
+            server.shutdown()
+            server.server_close()
+
+
+# Once the page's scripts have run: what its status line says.
+STATUS_WHEN_LOADED = "return document.readyState === 'complete' && document.getElementById('status').textContent"
+NOT_STARTED = ("Ladataan…", "Laskimen kaikki tiedostot eivät latautuneet")
+
+
+def check_update_without_worker(browser, folder, work, failures):
+    """The same copies on a plain-http origin, where no service worker runs
+    and the browser's own cache keeps the old release's files, copied weeks
+    ago, without asking the server again. Each visit comes by a new address,
+    as by a shared link, so that index.html is always fetched: it runs one
+    release whole or, while a new file is still missing, does not start; once
+    the copy is complete it runs the new one."""
+    release = new_release(folder, work)
+    weeks_ago = time.time() - 30 * 24 * 3600
+    for order, copied in copy_orders(release).items():
+        served_folder = pathlib.Path(work, f"plain-{order.replace(' ', '-')}")
+        shutil.rmtree(served_folder, ignore_errors=True)
+        shutil.copytree(folder, served_folder)
+        for path in served_folder.iterdir():
+            os.utime(path, (weeks_ago, weeks_ago))
+        server, served = start_server(served_folder)
+        served = served.replace("127.0.0.1", "ostrilume.test")
+        visits = iter(range(1, 1000))
+        try:
+            for name in [None, *copied]:
+                if name:
+                    (served_folder / name).write_bytes((release / name).read_bytes())
+                browser.get(f"{served}?visit={next(visits)}")
+                said = wait_for(browser, STATUS_WHEN_LOADED, f"the page loaded ({order}, {name} copied)")
+                if not said.startswith(NOT_STARTED):
+                    wait_for(browser, PROMPT_SHOWN, f"the prompt ({order}, {name} copied)")
+                    check_mix(browser, f"update without a service worker, {order}: with {name} copied", failures)
+            if browser.execute_script(RELEASE_SEEN) != ["new", "new"]:
+                failures.append(f"update without a service worker, {order}: the visit after the copy runs "
+                                f"{browser.execute_script(RELEASE_SEEN)}")
+        except AssertionError as error:
+            failures.append(f"update without a service worker, {order}: {error}")
         finally:
             server.shutdown()
             server.server_close()
@@ -654,6 +705,7 @@ def main():
             check_copy_without_clipboard(browser, folder, failures)
             check_installable_and_offline(browser, folder, program, failures)
             check_update(browser, folder, work, failures)
+            check_update_without_worker(browser, folder, work, failures)
         finally:
             browser.quit()
             server.shutdown()

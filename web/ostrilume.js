@@ -2,7 +2,7 @@
 
 // The page is the calculator's terminal: it starts the program (in a worker,
 // see ostrilume-worker.js), shows every byte the program writes
-// (ostrilume-ostrilumeTranscript.js), echoes each typed line after the prompt as a
+// (ostrilume-transcript.js), echoes each typed line after the prompt as a
 // terminal does, and hands the line to the program's standard input. This is
 // a run's course from start to end; nothing is evaluated here.
 (() => {
@@ -15,6 +15,16 @@
     const status = document.getElementById('status');
     const answer = document.getElementById('answer');
     const notice = document.getElementById('notice');
+
+    // A new release reaches a server file by file, and each file's name holds
+    // its digest: a visit in between may miss one of the new files, but never
+    // gets an old one in its place. Then nothing starts.
+    const parts = [typeof ostrilumeWasm, typeof ostrilumeWorker, typeof ostrilumeAddress, typeof ostrilumeTranscript,
+        typeof ostrilumeSummary, typeof ostrilumeField, typeof ostrilumeShare];
+    if (parts.includes('undefined')) {
+        status.textContent = 'Laskimen kaikki tiedostot eivät latautuneet. Lataa sivu hetken kuluttua uudelleen.';
+        return;
+    }
 
     // In a frame, as in a learning platform, the page is one part of another
     // and takes the keyboard only when the pupil gives it.

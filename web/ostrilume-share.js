@@ -16,8 +16,13 @@ const ostrilumeShare = (() => {
     // refuse longer addresses.
     const longestLink = 8000;
 
-    function offer(address) {
-        const shareable = new TextEncoder().encode(address).length <= longestLink;
+    // A character takes at least a byte of a link, so longer lines are not
+    // even encoded: for an expression of megabytes that took most of a
+    // second.
+    function offer(lines, debug) {
+        const short = lines.reduce((sum, line) => sum + line.length, 0) <= longestLink;
+        const address = short ? ostrilumeAddress.of(lines, debug) : '';
+        const shareable = short && new TextEncoder().encode(address).length <= longestLink;
         linkLine.hidden = !shareable;
         tooLong.hidden = shareable;
         link.href = shareable ? address : './';

@@ -77,9 +77,16 @@ const ostrilumeSummary = (() => {
         ['²', '^2'], ['³', '^3']]);
     const namedAtMost = 6;
 
+    // Searched, not split or replaced, so that a pasted line of megabytes
+    // costs no copies of itself.
+    const firstWord = /[^ \t\n\v\f\r]+/;
+    const unknown = /[^0-9.,+\-*/^()]/g;
+
     function passedOverNotice(line) {
-        const word = line.split(/[ \t\n\v\f\r]+/).find((part) => part !== '') ?? '';
-        const passed = [...new Set(word.replace(/[0-9.,+\-*/^()]/g, ''))];
+        const word = line.match(firstWord)?.[0] ?? '';
+        const found = new Set();
+        for (const [character] of word.matchAll(unknown)) found.add(character);
+        const passed = [...found];
         if (passed.length === 0) return '';
         const named = passed.slice(0, namedAtMost)
             .map((character) => (meant.has(character) ? `${character} (tarkoititko ${meant.get(character)}?)` : character));

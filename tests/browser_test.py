@@ -424,9 +424,9 @@ def check_stop(browser, base, failures):
 
 
 def check_scrollback(browser, base, program, failures):
-    """A trace of 12,000 lines keeps the last 10,000 or a block more, whole
+    """A trace of 120,000 lines keeps the last 10,000 or a block more, whole
     lines as the terminal shows them, and says how many were left out."""
-    expression = "1+" * 6000 + "1"
+    expression = "1+" * 60000 + "1"
     screen = linux_screen(program, ["--debug"], [expression])[0]
     browser.get(address(base, ["--debug"], []))
     wait_for(browser, PROMPT_SHOWN, "the prompt")

@@ -55,8 +55,23 @@ function ostrilumeWorker() {
     const output = new Uint8Array(outputPart);
     let outputLength = 0;
     let decoder = null;
-    let text = '';
     let textPosted = 0;
+
+    // For such a page the output waits as bytes until a message goes, and
+    // whole parts of it go undecoded once the parts after them hold all the
+    // lines the scrollback shows: a traced run writes thirty million
+    // characters a second, and decoding them all made the worker's garbage
+    // outgrow the program.
+    // They wait in one buffer that is used again, since a new buffer for
+    // each part is memory that only the garbage collector gives back, and
+    // it came too seldom to keep up.
+    let held = new Uint8Array(1 << 16);
+    let heldStart = 0;
+    let heldEnd = 0;
+    let heldParts = [];
+    let heldLines = 0;
+    let droppedLines = 0;
+    let cut = false;
 
     class Exit {
         constructor(status) {
@@ -71,14 +86,63 @@ function ostrilumeWorker() {
     // gathered so far once it is long or old enough.
     function flush(whole = true) {
         if (outputLength > 0 && decoder === null) postMessage({ kind: 'output', bytes: output.slice(0, outputLength) });
-        if (outputLength > 0 && decoder !== null) text += decoder.decode(output.subarray(0, outputLength), { stream: true });
+        if (outputLength > 0 && decoder !== null) hold(output.subarray(0, outputLength));
         outputLength = 0;
-        if (text.length > 0 && (whole || performance.now() - textPosted >= textDelay)) {
+        if (heldEnd > heldStart && (whole || performance.now() - textPosted >= textDelay)) {
+            const text = heldText();
             const shown = scrollbackStart(text);
-            postMessage({ kind: 'output', text: text.slice(shown), leftOut: linesIn(text, 0, shown) });
-            text = '';
+            const leftOut = droppedLines + linesIn(text, 0, shown);
+            if (shown < text.length || leftOut > 0) postMessage({ kind: 'output', text: text.slice(shown), leftOut });
+            droppedLines = 0;
             textPosted = performance.now();
         }
+    }
+
+    function hold(bytes) {
+        if (heldEnd + bytes.length > held.length) makeRoom(bytes.length);
+        held.set(bytes, heldEnd);
+        heldEnd += bytes.length;
+        let lines = 0;
+        for (let at = bytes.indexOf(10); at >= 0; at = bytes.indexOf(10, at + 1)) lines++;
+        heldParts.push({ end: heldEnd, lines });
+        heldLines += lines;
+        while (heldParts.length > 1 && heldLines - heldParts[0].lines > scrollback.lines) {
+            const first = heldParts.shift();
+            heldStart = first.end;
+            heldLines -= first.lines;
+            droppedLines += first.lines;
+            cut = true;
+        }
+    }
+
+    // Moves what is held to the buffer's start, into a larger buffer when it
+    // would fill more than half of this one.
+    function makeRoom(length) {
+        const size = heldEnd - heldStart;
+        const target = size + length > held.length / 2 ? new Uint8Array(2 * (size + length)) : held;
+        target.set(held.subarray(heldStart, heldEnd));
+        for (const part of heldParts) part.end -= heldStart;
+        held = target;
+        heldStart = 0;
+        heldEnd = size;
+    }
+
+    // The held output as text. After a cut it starts at the next line, which
+    // also starts a character, and is decoded afresh from there.
+    function heldText() {
+        let bytes = held.subarray(heldStart, heldEnd);
+        if (cut) {
+            bytes = bytes.subarray(bytes.indexOf(10) + 1);
+            droppedLines++;
+            decoder = new TextDecoder();
+            cut = false;
+        }
+        const text = decoder.decode(bytes, { stream: true });
+        heldStart = 0;
+        heldEnd = 0;
+        heldParts = [];
+        heldLines = 0;
+        return text;
     }
 
     // Where the part of text that the scrollback holds begins: at the start
@@ -219,8 +283,8 @@ function ostrilumeWorker() {
 
     function finish(message) {
         flush();
-        if (decoder !== null) text += decoder.decode();
-        flush();
+        const rest = decoder === null ? '' : decoder.decode();
+        if (rest !== '') postMessage({ kind: 'output', text: rest, leftOut: 0 });
         postMessage(message);
         close();
     }
@@ -255,10 +319,14 @@ function ostrilumeWorker() {
     }
 
     function takeInput(bytes, end) {
-        const joined = new Uint8Array(typed.length + bytes.length);
-        joined.set(typed);
-        joined.set(bytes, typed.length);
-        typed = joined;
+        if (typed.length === 0) {
+            typed = bytes;
+        } else {
+            const joined = new Uint8Array(typed.length + bytes.length);
+            joined.set(typed);
+            joined.set(bytes, typed.length);
+            typed = joined;
+        }
         inputEnded = inputEnded || end;
         if (state !== 'waiting') return;
         program.asyncify_start_rewind(unwindData);

@@ -128,9 +128,11 @@
         send(new TextEncoder().encode(`${line}\n`), false);
     }
 
+    // The bytes move to the worker rather than being copied: a pasted line
+    // may be megabytes.
     function send(bytes, end) {
         setState('running');
-        run.worker.postMessage({ kind: 'input', bytes, end });
+        run.worker.postMessage({ kind: 'input', bytes, end }, [bytes.buffer]);
     }
 
     // A run has ended once everything it wrote is on the screen; until then
@@ -162,7 +164,7 @@
         setState('ended');
         status.textContent = statusText;
         announce(said, run.notice);
-        ostrilumeShare.offer(ostrilumeAddress.of(run.typed, debugSwitch.checked));
+        ostrilumeShare.offer(run.typed, debugSwitch.checked);
         ostrilumeField.offerAgain(run.typed);
     }
 

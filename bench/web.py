@@ -381,7 +381,8 @@ def heavy_run_rows(generate, work):
                 start_page_run(browser, served, expression, args)
                 stops.append(stop_seconds(browser, how, min(1.0, alone / 2)))
             rows.append({"run": name, "Node s": alone, "page s": page, "renderer peak MB": peak,
-                         "paste's longest task s": pasted, "longest task s": longest, "Pysäytä s": stops[0], "Ctrl+C s": stops[1],
+                         "paste's longest task s": pasted, "longest task s": longest,
+                         "Pysäytä s": stops[0], "Ctrl+C s": stops[1],
                          "2*3 after it s": after, "2*3 on a fresh page s": fresh})
     return rows
 

@@ -621,6 +621,27 @@ def check_update_without_worker(browser, folder, work, failures):
         finally:
             server.shutdown()
             server.server_close()
+    check_missing_file(browser, release, work, failures)
+
+
+def check_missing_file(browser, release, work, failures):
+    """A release with one of its scripts still missing says so and does not
+    start."""
+    served_folder = pathlib.Path(work, "plain-missing")
+    shutil.rmtree(served_folder, ignore_errors=True)
+    shutil.copytree(release, served_folder)
+    next(served_folder.glob("ostrilume-field.*.js")).unlink()
+    server, served = start_server(served_folder)
+    try:
+        browser.get(served.replace("127.0.0.1", "ostrilume.test"))
+        said = wait_for(browser, STATUS_WHEN_LOADED, "the page without one of its files")
+        if not said.startswith(NOT_STARTED[1]):
+            failures.append(f"a missing file: the page says {said!r}")
+    except AssertionError as error:
+        failures.append(f"a missing file: {error}")
+    finally:
+        server.shutdown()
+        server.server_close()
 
 
 def axe_violations(browser):

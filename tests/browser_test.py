@@ -449,7 +449,7 @@ def check_copy_without_clipboard(browser, folder, failures):
     clipboard interface is missing, the link is shown selected to copy."""
     server, served = start_server(folder)
     try:
-        browser.get(served.replace("127.0.0.1", "ostrilume.test") + "?x=2%2B3")
+        browser.get(on_plain_origin(served) + "?x=2%2B3")
         wait_for(browser, RUN_ENDED, "the run on ostrilume.test")
         secure = browser.execute_script("return [window.isSecureContext, Boolean(navigator.clipboard)]")
         if secure != [False, False]:
@@ -532,6 +532,20 @@ def new_release(folder, work):
     return release
 
 
+def served_copy(source, work, name):
+    """A fresh copy of the page in source, as a server's folder."""
+    folder = pathlib.Path(work, name)
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.copytree(source, folder)
+    return folder
+
+
+def on_plain_origin(served):
+    """The same address under ostrilume.test, which the browser maps to this
+    machine: plain http, where no service worker or clipboard interface runs."""
+    return served.replace("127.0.0.1", "ostrilume.test")
+
+
 def copy_orders(release):
     """The orders in which a teacher's copy may put the files on the server."""
     names = sorted(path.name for path in release.iterdir())
@@ -546,15 +560,12 @@ def check_mix(browser, where, failures):
         failures.append(f"{where} ran the page of release {seen[0]} with the script of release {seen[1]}")
 
 
-def check_update(browser, folder, work, failures):
+def check_update(browser, folder, release, work, failures):
     """A new release copied over the old one, file by file, in three orders:
     every visit runs one release whole, and once the copy is complete the
     open tab offers the new one, which the next visit runs."""
-    release = new_release(folder, work)
     for order, copied in copy_orders(release).items():
-        served_folder = pathlib.Path(work, f"served-{order.replace(' ', '-')}")
-        shutil.rmtree(served_folder, ignore_errors=True)
-        shutil.copytree(folder, served_folder)
+        served_folder = served_copy(folder, work, f"served-{order.replace(' ', '-')}")
         server, served = start_server(served_folder)
         try:
             browser.get(served)
@@ -586,23 +597,20 @@ STATUS_WHEN_LOADED = "return document.readyState === 'complete' && document.getE
 NOT_STARTED = ("Ladataan…", "Laskimen kaikki tiedostot eivät latautuneet")
 
 
-def check_update_without_worker(browser, folder, work, failures):
+def check_update_without_worker(browser, folder, release, work, failures):
     """The same copies on a plain-http origin, where no service worker runs
     and the browser's own cache keeps the old release's files, copied weeks
     ago, without asking the server again. Each visit comes by a new address,
     as by a shared link, so that index.html is always fetched: it runs one
     release whole or, while a new file is still missing, does not start; once
     the copy is complete it runs the new one."""
-    release = new_release(folder, work)
     weeks_ago = time.time() - 30 * 24 * 3600
     for order, copied in copy_orders(release).items():
-        served_folder = pathlib.Path(work, f"plain-{order.replace(' ', '-')}")
-        shutil.rmtree(served_folder, ignore_errors=True)
-        shutil.copytree(folder, served_folder)
+        served_folder = served_copy(folder, work, f"plain-{order.replace(' ', '-')}")
         for path in served_folder.iterdir():
             os.utime(path, (weeks_ago, weeks_ago))
         server, served = start_server(served_folder)
-        served = served.replace("127.0.0.1", "ostrilume.test")
+        served = on_plain_origin(served)
         visits = iter(range(1, 1000))
         try:
             for name in [None, *copied]:
@@ -621,19 +629,16 @@ def check_update_without_worker(browser, folder, work, failures):
         finally:
             server.shutdown()
             server.server_close()
-    check_missing_file(browser, release, work, failures)
 
 
 def check_missing_file(browser, release, work, failures):
     """A release with one of its scripts still missing says so and does not
     start."""
-    served_folder = pathlib.Path(work, "plain-missing")
-    shutil.rmtree(served_folder, ignore_errors=True)
-    shutil.copytree(release, served_folder)
+    served_folder = served_copy(release, work, "plain-missing")
     next(served_folder.glob("ostrilume-field.*.js")).unlink()
     server, served = start_server(served_folder)
     try:
-        browser.get(served.replace("127.0.0.1", "ostrilume.test"))
+        browser.get(on_plain_origin(served))
         said = wait_for(browser, STATUS_WHEN_LOADED, "the page without one of its files")
         if not said.startswith(NOT_STARTED[1]):
             failures.append(f"a missing file: the page says {said!r}")
@@ -725,8 +730,10 @@ def main():
             check_scrollback(browser, served, program, failures)
             check_copy_without_clipboard(browser, folder, failures)
             check_installable_and_offline(browser, folder, program, failures)
-            check_update(browser, folder, work, failures)
-            check_update_without_worker(browser, folder, work, failures)
+            release = new_release(folder, work)
+            check_update(browser, folder, release, work, failures)
+            check_update_without_worker(browser, folder, release, work, failures)
+            check_missing_file(browser, release, work, failures)
         finally:
             browser.quit()
             server.shutdown()

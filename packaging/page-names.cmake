@@ -7,11 +7,13 @@
 # named again from what it holds now.
 #   cmake -D PAGE=FOLDER -P page-names.cmake
 file(READ ${PAGE}/index.html index)
-string(REGEX MATCHALL "(src|href)=\"ostrilume[-a-z]*(\\.[0-9a-f]+)?\\.(js|css)\"" references "${index}")
+set(pattern "\"(ostrilume[-a-z]*)(\\.[0-9a-f]+)?\\.(js|css)\"")
+string(REGEX MATCHALL "${pattern}" references "${index}")
 foreach(reference IN LISTS references)
-  string(REGEX REPLACE "^(src|href)=\"(.*)\"$" "\\2" name "${reference}")
-  string(REGEX REPLACE "^(ostrilume[-a-z]*)(\\.[0-9a-f]+)?\\.(js|css)$" "\\1" stem "${name}")
-  string(REGEX REPLACE "^.*\\.(js|css)$" "\\1" extension "${name}")
+  string(REGEX MATCH "${pattern}" name "${reference}")
+  set(stem ${CMAKE_MATCH_1})
+  set(extension ${CMAKE_MATCH_3})
+  string(REPLACE "\"" "" name "${name}")
   file(SHA256 ${PAGE}/${name} digest)
   string(SUBSTRING ${digest} 0 8 digest)
   set(named ${stem}.${digest}.${extension})

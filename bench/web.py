@@ -352,13 +352,13 @@ def heavy_run_rows(generate, work):
     from the click to the end, its renderer's peak memory and longest task,
     how soon Pysäytä and Ctrl+C a second into the run are taken, and 2*3
     right after the run beside 2*3 on a fresh page."""
-    from page_browser import RUN_ENDED, wait_for
+    from page_browser import PROMPT_SHOWN, RUN_ENDED, wait_for
 
     alone_command = [node(), str(RUNNER), str(PROGRAM)]
     rows = []
     with served_page() as (browser, served):
         browser.get(served)
-        wait_for(browser, "return document.getElementById('status').textContent.startsWith('Kirjoita')", "")
+        wait_for(browser, PROMPT_SHOWN, "the prompt")
         # The 2*3 after a 2*3, which starts the program anew, as the one after
         # a heavy run does; the first, on the program waiting since the page
         # loaded, would not. One each, as after the heavy runs.
